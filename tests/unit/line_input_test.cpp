@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "fake_os.hpp"
+#include "line_model.hpp"
 #include "runtime/check_io.hpp"
 
 namespace runtime {
@@ -74,6 +76,41 @@ TEST_F(LineInputTest, CutsLinesByTheirRulesWhereverTheReadsEnd) {
       EXPECT_EQ(ReadLines(), c.lines);
       EXPECT_EQ(TakePendingIOError(), 0);
     }
+  }
+}
+
+TEST_F(LineInputTest, AnEndOfTextByteInEveryPositionCutsAsTheRulesSay) {
+  const std::string text = "ab\r\ncd\re\n\r\nfg\n" + std::string(130, 'h') + "\r\nij";
+  for (std::size_t at = 0; at <= text.size(); ++at) {
+    std::string input = text;
+    input.insert(at, 1, '\x1A');
+    for (const std::size_t chunk : {1, 128}) {
+      SCOPED_TRACE("0x1A at " + std::to_string(at) + ", chunk " + std::to_string(chunk));
+      SetUp();
+      fake::FeedStdIn(input, chunk);
+      EXPECT_EQ(ReadLines(), model::Lines(input));
+    }
+  }
+}
+
+TEST_F(LineInputTest, RandomInputsInRandomReadsGiveTheModelsLines) {
+  std::mt19937 random(20261211);
+  const char kRoles[] = {'\x1A', '\n', '\n', '\r', '\r', '\0'};
+  for (int round = 0; round < 2000; ++round) {
+    std::string input(random() % 600, '\0');
+    for (char& byte : input) {
+      // Any byte, with the bytes that have a role well represented.
+      const unsigned pick = random() % 50;
+      byte = pick < std::size(kRoles) ? kRoles[pick] : static_cast<char>(random() % 256);
+    }
+    SetUp();
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t chunk = 1 + random() % 200;
+      fake::At(fake::kStdIn).reads.push_back({input.substr(at, chunk)});
+      at += chunk;
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(ReadLines(), model::Lines(input));
   }
 }
 
