@@ -8,6 +8,7 @@
 #include "runtime/line_input.hpp"
 #include "runtime/process.hpp"
 #include "runtime/text_stream.hpp"
+#include "test_hook.hpp"
 #include "texts.hpp"
 #include "utypes.hpp"
 
@@ -38,6 +39,7 @@ void CopyLines() {
     if (!Silent) WriteLine(StandardOutput, CurrentLine);
     ConvertText(kOemToAnsi, CurrentLine, LogLine);
     WriteLine(LogFile, LogLine);
+    kelvor::RunTestHook(kelvor::HookPoint::LineCopied);
   }
 }
 
@@ -72,6 +74,7 @@ void RunSequence() {
         if (LogFileName.empty()) LogFileName = texts::kDefaultLogFileName;
         BindStream(LogFile, LogFileName);
         CopyStage();
+        kelvor::RunTestHook(kelvor::HookPoint::CopyStageDone);
       },
       [] {
         CloseStream(StandardInput);
@@ -82,9 +85,15 @@ void RunSequence() {
   EndProcess(ReturnCode);
 }
 
+// UTypes has no start-up work (its settings hold their start values from the beginning); its
+// shutdown gives back the log file's name.
+void ReleaseSettings() { std::string().swap(LogFileName); }
+
+constexpr ModuleSteps kProgramModules[] = {{nullptr, ReleaseSettings}};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   platform::StartProcess(argc, argv);
-  RunProgram(RunSequence);
+  RunProgram(RunSequence, kProgramModules);
 }

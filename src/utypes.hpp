@@ -19,7 +19,10 @@ inline constexpr uint8_t kOemToAnsi = 1;
 void ConvertText(uint8_t direction, std::string_view source, std::string& target);
 
 // Fills the settings from the command line; false when the help screen has been written
-// and the copy stage is not to run.
+// and the copy stage is not to run. No argument is ever refused.
 bool ParseCommandLine();
+
+// Writes the help screen to standard output; a failing write raises.
+void ShowHelp();
 
 }  // namespace utypes

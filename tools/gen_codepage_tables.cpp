@@ -1,137 +1,191 @@
-// Generates the OEM <-> Windows-1252 byte tables used on POSIX builds.
-// Runs under Windows (or Wine) so the tables are exactly what the Win32
-// conversion produces, best-fit substitutions included.
+// Generates the conversion data of the Linux console code pages from Win32's own conversion,
+// so that the tables are exactly what Windows produces, best-fit substitutions included.
+// Runs under Windows (or Wine) with ANSI code page 1252 and OEM code page 850.
 //
-// Usage: gen_codepage_tables.exe [codepage]   (default 850)
+// Usage: gen_codepage_tables.exe CODEPAGE   the two 256-byte tables CODEPAGE <-> Windows-1252
+//        gen_codepage_tables.exe utf8       Windows-1252 -> Unicode, and Unicode -> Windows-1252
+//                                           (best fit) over the Basic Multilingual Plane
 // Writes a C++ fragment to stdout; diagnostics go to stderr.
-
-#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr UINT kAnsiCp = 1252;
+constexpr UINT kExpectedOemCp = 850;
+constexpr char kDefaultChar = '?';
+constexpr char kEndMarker[] = "// End of generated data.\n";
 
-[[noreturn]] void fail(const char* what, unsigned byte = 0x100)
-{
-    if (byte < 0x100)
-        std::fprintf(stderr, "gen_codepage_tables: %s (byte 0x%02x, error %lu)\n", what, byte,
-                     static_cast<unsigned long>(GetLastError()));
-    else
-        std::fprintf(stderr, "gen_codepage_tables: %s\n", what);
-    std::exit(1);
+[[noreturn]] void Fail(const char* what, unsigned value = 0x10000) {
+  if (value < 0x10000) {
+    std::fprintf(stderr, "gen_codepage_tables: %s (0x%04x, error %lu)\n", what, value,
+                 static_cast<unsigned long>(GetLastError()));
+  } else {
+    std::fprintf(stderr, "gen_codepage_tables: %s\n", what);
+  }
+  std::exit(1);
 }
 
-// One byte through MultiByteToWideChar(from) then WideCharToMultiByte(to).
-// Flags 0 and default char '?' so we get the stock best-fit behaviour.
-unsigned char convert(UINT from, UINT to, unsigned b)
-{
-    char in = static_cast<char>(b);
-    wchar_t wide[4] = {};
-    int n = MultiByteToWideChar(from, 0, &in, 1, wide, 4);
-    if (n != 1)
-        fail("MultiByteToWideChar did not yield exactly one UTF-16 unit", b);
-    char out[4] = {};
-    n = WideCharToMultiByte(to, 0, wide, 1, out, 4, "?", nullptr);
-    if (n != 1)
-        fail("WideCharToMultiByte did not yield exactly one byte", b);
-    return static_cast<unsigned char>(out[0]);
+// One UTF-16 unit to `to`, flags 0 and default char '?': the stock best-fit behaviour.
+unsigned char FromUnicode(UINT to, wchar_t unit) {
+  char out[4] = {};
+  if (WideCharToMultiByte(to, 0, &unit, 1, out, 4, &kDefaultChar, nullptr) != 1) {
+    Fail("WideCharToMultiByte did not yield exactly one byte", unit);
+  }
+  return static_cast<unsigned char>(out[0]);
 }
 
-void print_table(const std::string& name, const unsigned char (&t)[256])
-{
-    std::printf("inline constexpr unsigned char %s[256] = {\n", name.c_str());
-    for (unsigned row = 0; row < 256; row += 16) {
-        std::printf("   ");
-        for (unsigned i = row; i < row + 16; ++i)
-            std::printf(" 0x%02x%s", t[i], i == 255 ? "" : ",");
-        std::printf("\n");
-    }
-    std::printf("};\n");
+wchar_t ToUnicode(UINT from, unsigned byte) {
+  const char in = static_cast<char>(byte);
+  wchar_t wide[4] = {};
+  if (MultiByteToWideChar(from, 0, &in, 1, wide, 4) != 1) {
+    Fail("MultiByteToWideChar did not yield exactly one UTF-16 unit", byte);
+  }
+  return wide[0];
 }
 
-} // namespace
+unsigned char Convert(UINT from, UINT to, unsigned byte) {
+  return FromUnicode(to, ToUnicode(from, byte));
+}
 
-int main(int argc, char** argv)
-{
-    UINT cp = 850;
-    if (argc > 2)
-        fail("usage: gen_codepage_tables.exe [codepage]");
-    if (argc == 2) {
-        char* end = nullptr;
-        unsigned long v = std::strtoul(argv[1], &end, 10);
-        if (!*argv[1] || *end || v == 0 || v > 65535)
-            fail("code page must be a positive decimal number");
-        cp = static_cast<UINT>(v);
-    }
-
-    // The tables are only meaningful against the locale we expect; a wrong
-    // Wine locale would silently bake in another code page.
-    if (GetACP() != kAnsiCp) {
-        std::fprintf(stderr, "gen_codepage_tables: ANSI code page is %u, expected %u\n", GetACP(), kAnsiCp);
-        return 1;
-    }
-    if (GetOEMCP() != 850) {
-        std::fprintf(stderr, "gen_codepage_tables: OEM code page is %u, expected 850\n", GetOEMCP());
-        return 1;
-    }
-    if (!IsValidCodePage(cp))
-        fail("code page not installed");
-
-    unsigned char oemToAnsi[256];
-    unsigned char ansiToOem[256];
-    for (unsigned b = 0; b < 256; ++b) {
-        oemToAnsi[b] = convert(cp, kAnsiCp, b);
-        ansiToOem[b] = convert(kAnsiCp, cp, b);
-    }
-
-    // When cp is the system OEM page, OemToChar/CharToOem are what the
-    // program really mirrors, so they must agree with the tables byte for byte.
-    if (cp == GetOEMCP()) {
-        char all[256], viaOem[256], viaChar[256];
-        for (unsigned b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        if (!OemToCharBuffA(all, viaOem, 256))
-            fail("OemToCharBuffA failed");
-        if (!CharToOemBuffA(all, viaChar, 256))
-            fail("CharToOemBuffA failed");
-        bool bad = false;
-        for (unsigned b = 0; b < 256; ++b) {
-            auto o = static_cast<unsigned char>(viaOem[b]);
-            auto c = static_cast<unsigned char>(viaChar[b]);
-            if (o != oemToAnsi[b]) {
-                std::fprintf(stderr, "OEM->ANSI 0x%02x: OemToCharBuffA 0x%02x, MultiByte route 0x%02x\n", b, o,
-                             oemToAnsi[b]);
-                bad = true;
-            }
-            if (c != ansiToOem[b]) {
-                std::fprintf(stderr, "ANSI->OEM 0x%02x: CharToOemBuffA 0x%02x, MultiByte route 0x%02x\n", b, c,
-                             ansiToOem[b]);
-                bad = true;
-            }
-        }
-        if (bad)
-            fail("OemToChar/CharToOem disagree with MultiByteToWideChar/WideCharToMultiByte");
-    }
-
-    // Binary mode: the output is committed, it must have LF line ends.
-    _setmode(_fileno(stdout), _O_BINARY);
-
-    const std::string n = std::to_string(cp);
-    std::printf("// Generated by tools/gen_codepage_tables.sh -- do not edit.\n");
-    std::printf("// OEM code page %u <-> Windows-1252, as converted by Win32 (best fit, default '?').\n", cp);
+void PrintByteTable(const std::string& name, const unsigned char (&table)[256]) {
+  std::printf("inline constexpr unsigned char %s[256] = {\n", name.c_str());
+  for (unsigned row = 0; row < 256; row += 16) {
+    std::printf("   ");
+    for (unsigned i = row; i < row + 16; ++i)
+      std::printf(" 0x%02x%s", table[i], i == 255 ? "" : ",");
     std::printf("\n");
-    print_table("kOem" + n + "ToAnsi", oemToAnsi);
-    std::printf("\n");
-    print_table("kAnsiToOem" + n, ansiToOem);
+  }
+  std::printf("};\n");
+}
 
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        fail("write to stdout failed");
-    return 0;
+// When `cp` is the system OEM page, OemToChar/CharToOem are what the program mirrors on
+// Windows, so they must agree with the tables byte for byte.
+void CheckAgainstOemFunctions(const unsigned char (&oem_to_ansi)[256],
+                              const unsigned char (&ansi_to_oem)[256]) {
+  char all[256], via_oem[256], via_char[256];
+  for (unsigned b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+  if (!OemToCharBuffA(all, via_oem, 256)) Fail("OemToCharBuffA failed");
+  if (!CharToOemBuffA(all, via_char, 256)) Fail("CharToOemBuffA failed");
+  bool bad = false;
+  for (unsigned b = 0; b < 256; ++b) {
+    const auto o = static_cast<unsigned char>(via_oem[b]);
+    const auto c = static_cast<unsigned char>(via_char[b]);
+    if (o != oem_to_ansi[b] || c != ansi_to_oem[b]) {
+      std::fprintf(stderr,
+                   "byte 0x%02x: OemToCharBuffA 0x%02x / 0x%02x, CharToOemBuffA 0x%02x / 0x%02x\n",
+                   b, o, oem_to_ansi[b], c, ansi_to_oem[b]);
+      bad = true;
+    }
+  }
+  if (bad) Fail("OemToChar/CharToOem disagree with MultiByteToWideChar/WideCharToMultiByte");
+}
+
+void GenerateSingleByte(UINT cp) {
+  if (!IsValidCodePage(cp)) Fail("code page not installed", cp);
+  unsigned char oem_to_ansi[256];
+  unsigned char ansi_to_oem[256];
+  for (unsigned b = 0; b < 256; ++b) {
+    oem_to_ansi[b] = Convert(cp, kAnsiCp, b);
+    ansi_to_oem[b] = Convert(kAnsiCp, cp, b);
+  }
+  if (cp == GetOEMCP()) CheckAgainstOemFunctions(oem_to_ansi, ansi_to_oem);
+
+  const std::string n = std::to_string(cp);
+  std::printf("// Generated by tools/gen_codepage_tables.sh -- do not edit.\n");
+  std::printf(
+      "// Console code page %u <-> Windows-1252, as converted by Win32 (best fit, default '?').\n",
+      cp);
+  std::printf("\n");
+  PrintByteTable("kOem" + n + "ToAnsi", oem_to_ansi);
+  std::printf("\n");
+  PrintByteTable("kAnsiToOem" + n, ansi_to_oem);
+}
+
+void PrintAnsiToUnicode() {
+  std::printf("inline constexpr char16_t kAnsiToUnicode[256] = {\n");
+  for (unsigned row = 0; row < 256; row += 8) {
+    std::printf("   ");
+    for (unsigned i = row; i < row + 8; ++i) {
+      std::printf(" 0x%04x%s", static_cast<unsigned>(ToUnicode(kAnsiCp, i)), i == 255 ? "" : ",");
+    }
+    std::printf("\n");
+  }
+  std::printf("};\n");
+}
+
+// Only what differs from the default character is kept; ASCII passes through unchanged and is
+// checked to do so, since the converter relies on it.
+void PrintUnicodeToAnsi() {
+  for (unsigned u = 0; u < 0x80; ++u) {
+    if (FromUnicode(kAnsiCp, static_cast<wchar_t>(u)) != u) Fail("ASCII is not kept", u);
+  }
+  std::vector<std::pair<unsigned, unsigned>> pairs;
+  for (unsigned u = 0x80; u < 0x10000; ++u) {
+    const unsigned char byte = FromUnicode(kAnsiCp, static_cast<wchar_t>(u));
+    if (byte != kDefaultChar) pairs.emplace_back(u, byte);
+  }
+  std::printf("inline constexpr UnicodeMapping kUnicodeToAnsi[%zu] = {\n", pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); i += 6) {
+    std::printf("   ");
+    for (std::size_t k = i; k < i + 6 && k < pairs.size(); ++k) {
+      std::printf(" {0x%04x, 0x%02x}%s", pairs[k].first, pairs[k].second,
+                  k + 1 == pairs.size() ? "" : ",");
+    }
+    std::printf("\n");
+  }
+  std::printf("};\n");
+}
+
+void GenerateUnicode() {
+  std::printf("// Generated by tools/gen_codepage_tables.sh -- do not edit.\n");
+  std::printf(
+      "// Windows-1252 <-> Unicode as converted by Win32: MultiByteToWideChar(1252) of every\n");
+  std::printf(
+      "// byte, and WideCharToMultiByte(1252) (best fit, default '?') of every character from\n");
+  std::printf("// U+0080 to U+FFFF whose result is not '?', sorted by character.\n");
+  std::printf("\n");
+  PrintAnsiToUnicode();
+  std::printf("\n");
+  PrintUnicodeToAnsi();
+}
+
+UINT ParseCodePage(const char* text) {
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  if (!*text || *end || value == 0 || value > 65535) {
+    Fail("code page must be a positive decimal number or utf8");
+  }
+  return static_cast<UINT>(value);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) Fail("usage: gen_codepage_tables.exe CODEPAGE | utf8");
+
+  // The tables are only meaningful against the locale we expect; a wrong Wine locale would
+  // silently bake in other code pages.
+  if (GetACP() != kAnsiCp) Fail("ANSI code page is not 1252", GetACP());
+  if (GetOEMCP() != kExpectedOemCp) Fail("OEM code page is not 850", GetOEMCP());
+
+  // Binary mode: the output is committed, it must have LF line ends.
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (std::strcmp(argv[1], "utf8") == 0) {
+    GenerateUnicode();
+  } else {
+    GenerateSingleByte(ParseCodePage(argv[1]));
+  }
+  std::printf("%s", kEndMarker);
+
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) Fail("write to stdout failed");
+  return 0;
 }

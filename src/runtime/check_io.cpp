@@ -1,9 +1,11 @@
 #include "check_io.hpp"
 
+#include <iterator>
 #include <string>
 
-#include "../platform/platform.hpp"
+#include "format.hpp"
 #include "text_stream.hpp"
+#include "texts_by_id.hpp"
 
 namespace runtime {
 namespace {
@@ -18,23 +20,31 @@ constexpr IOMessage kIOMessages[] = {
 };
 constexpr uint32_t kGenericIOMessage = 65521;  // "Erreur E/S %d"
 
-std::string LoadString(uint32_t id) {
-  char text[256];
-  return std::string(text, platform::LoadText(id, text, sizeof text));
-}
+std::string LoadedMessages[std::size(kIOMessages)];
+std::string GenericMessage;
 
 std::string IOMessageFor(int32_t code) {
-  for (const IOMessage& row : kIOMessages) {
-    if (row.code == code) return LoadString(row.text_id);
+  for (std::size_t row = 0; row < std::size(kIOMessages); ++row) {
+    if (kIOMessages[row].code == code) return LoadedMessages[row];
   }
-  std::string message = LoadString(kGenericIOMessage);
-  if (const std::size_t at = message.find("%d"); at != std::string::npos) {
-    message.replace(at, 2, std::to_string(code));
-  }
-  return message;
+  char message[kTextSize];
+  return std::string(message,
+                     FormatText(message, sizeof message, GenericMessage.c_str(), {code}));
 }
 
 }  // namespace
+
+void LoadIOMessages() {
+  for (std::size_t row = 0; row < std::size(kIOMessages); ++row) {
+    LoadedMessages[row] = TextById(kIOMessages[row].text_id);
+  }
+  GenericMessage = TextById(kGenericIOMessage);
+}
+
+void ReleaseIOMessages() {
+  for (std::string& message : LoadedMessages) std::string().swap(message);
+  std::string().swap(GenericMessage);
+}
 
 EInOutError* MakeIOFailure() {
   const int32_t code = TakePendingIOError();

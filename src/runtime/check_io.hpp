@@ -10,4 +10,9 @@ void CheckIO();
 // A new EInOutError for the pending code, which it takes.
 EInOutError* MakeIOFailure();
 
+// The I/O message table is read from the string table once, by the failure machinery's
+// start-up, and given back at its shutdown.
+void LoadIOMessages();
+void ReleaseIOMessages();
+
 }  // namespace runtime

@@ -14,6 +14,10 @@ Failure::~Failure() {
 
 void KeepForever(Exception& object) { ++object.references_; }
 
+void StopKeeping(Exception& object) {
+  if (--object.references_ == 0) delete &object;
+}
+
 void Raise(Exception* object, const void* location) { throw Failure(object, location); }
 
 }  // namespace runtime

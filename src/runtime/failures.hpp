@@ -21,6 +21,7 @@ class Exception {
  private:
   friend class Failure;
   friend void KeepForever(Exception& object);
+  friend void StopKeeping(Exception& object);
   int references_ = 0;
 };
 
@@ -31,6 +32,35 @@ class EInOutError : public Exception {
 
   int32_t IOCode;
 };
+
+// The rest of the tree. Every class names itself, spelled as the last-resort report prints it.
+#define KELVOR_FAILURE_CLASS(Name, Base)                          \
+  class Name : public Base {                                      \
+   public:                                                        \
+    using Base::Base;                                             \
+    const char* ClassName() const override { return #Name; }      \
+  };
+
+KELVOR_FAILURE_CLASS(EHeapException, Exception)
+KELVOR_FAILURE_CLASS(EOutOfMemory, EHeapException)
+KELVOR_FAILURE_CLASS(EInvalidPointer, EHeapException)
+KELVOR_FAILURE_CLASS(EExternal, Exception)
+KELVOR_FAILURE_CLASS(EIntError, EExternal)
+KELVOR_FAILURE_CLASS(EMathError, EExternal)
+KELVOR_FAILURE_CLASS(EDivByZero, EIntError)
+KELVOR_FAILURE_CLASS(ERangeError, EIntError)
+KELVOR_FAILURE_CLASS(EIntOverflow, EIntError)
+KELVOR_FAILURE_CLASS(EInvalidOp, EMathError)
+KELVOR_FAILURE_CLASS(EZeroDivide, EMathError)
+KELVOR_FAILURE_CLASS(EOverflow, EMathError)
+KELVOR_FAILURE_CLASS(EUnderflow, EMathError)
+KELVOR_FAILURE_CLASS(EAccessViolation, EExternal)
+KELVOR_FAILURE_CLASS(EPrivilege, EExternal)
+KELVOR_FAILURE_CLASS(EControlC, EExternal)
+KELVOR_FAILURE_CLASS(EStackOverflow, EExternal)
+KELVOR_FAILURE_CLASS(EExternalException, EExternal)
+
+#undef KELVOR_FAILURE_CLASS
 
 // What is thrown. Copying shares the object; the last copy to go releases it.
 class Failure {
@@ -48,8 +78,10 @@ class Failure {
   const void* location_;
 };
 
-// A pre-made object is never released, however often it is raised and discarded.
+// A pre-made object is never released, however often it is raised and discarded, until
+// StopKeeping lets it go (at once, or when the last Failure that carries it goes).
 void KeepForever(Exception& object);
+void StopKeeping(Exception& object);
 
 [[noreturn]] void Raise(Exception* object, const void* location);
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cstdlib>
+#include <utility>
 
 namespace fake {
 namespace {
@@ -12,6 +13,11 @@ std::map<std::string, int32_t> create_errors;
 std::map<std::string, platform::HandleKind> kinds;
 platform::Handle next_handle = 3;
 int32_t last_error = 0;
+std::vector<std::string> argument_texts;
+std::vector<const char*> argument_list;
+std::string raw_command_line;
+platform::CharStep raw_step = nullptr;
+bool raw_given = false;
 
 }  // namespace
 
@@ -32,6 +38,8 @@ void Reset() {
   last_error = 0;
   files[kStdIn];
   files[kStdOut];
+  files[kStdErr];
+  SetArguments({"kelvor"});
 }
 
 File& At(platform::Handle handle) { return files.at(handle); }
@@ -48,16 +56,35 @@ void FeedStdIn(const std::string& input, std::size_t chunk) {
   }
 }
 
+void SetArguments(std::vector<std::string> argv) {
+  argument_texts = std::move(argv);
+  argument_list.clear();
+  for (const std::string& text : argument_texts) argument_list.push_back(text.c_str());
+  raw_given = false;
+}
+
+void SetRawCommandLine(std::string line, platform::CharStep step) {
+  raw_command_line = std::move(line);
+  raw_step = step;
+  raw_given = true;
+}
+
 }  // namespace fake
 
 namespace platform {
+
+CommandLine ProgramCommandLine() {
+  if (fake::raw_given) return RawCommandLine{fake::raw_command_line, fake::raw_step};
+  return ArgumentList(fake::argument_list);
+}
 
 void StartProcess(int, char**) {}
 void ExitProcess(int32_t code) { std::exit(code); }
 int32_t LastError() { return fake::last_error; }
 
 Handle GetStdHandle(StdHandle which) {
-  return which == StdHandle::Input ? fake::kStdIn : which == StdHandle::Output ? fake::kStdOut : 2;
+  if (which == StdHandle::Input) return fake::kStdIn;
+  return which == StdHandle::Output ? fake::kStdOut : fake::kStdErr;
 }
 
 Handle CreateForWriting(const char* name) {

@@ -32,8 +32,9 @@ struct File {
 
 inline constexpr platform::Handle kStdIn = 0;
 inline constexpr platform::Handle kStdOut = 1;
+inline constexpr platform::Handle kStdErr = 2;
 
-// Forgets every file and makes standard input and output empty pipes.
+// Forgets every file and makes standard input, output and error empty pipes.
 void Reset();
 File& At(platform::Handle handle);
 File& Named(const std::string& name);
@@ -43,5 +44,9 @@ void SetKind(const std::string& name, platform::HandleKind kind);
 void FailCreate(const std::string& name, int32_t error);
 // Puts `input` on standard input as reads of at most `chunk` bytes.
 void FeedStdIn(const std::string& input, std::size_t chunk = 128);
+// The process's arguments, split as on Linux (argv[0] first) or as a raw command line that
+// the runtime cuts itself, as on Windows. Reset() leaves the list {"kelvor"}.
+void SetArguments(std::vector<std::string> argv);
+void SetRawCommandLine(std::string line, platform::CharStep step = nullptr);
 
 }  // namespace fake

@@ -1,0 +1,28 @@
+// The program's memory allocation: the C library's, with an unmet request raising the one
+// pre-made EOutOfMemory instead of allocating a failure object.
+#include <cstdlib>
+#include <new>
+
+#include "failure_machinery.hpp"
+
+void* operator new(std::size_t size) {
+  if (void* block = std::malloc(size != 0 ? size : 1)) return block;
+  runtime::RaiseOutOfMemory();
+}
+
+void* operator new[](std::size_t size) { return ::operator new(size); }
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size != 0 ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size != 0 ? size : 1);
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }

@@ -1,0 +1,7 @@
+#include "test_hook.hpp"
+
+namespace kelvor {
+
+void RunTestHook(HookPoint) {}
+
+}  // namespace kelvor
