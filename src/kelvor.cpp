@@ -87,7 +87,9 @@ void RunSequence() {
 
 // UTypes has no start-up work (its settings hold their start values from the beginning); its
 // shutdown gives back the log file's name.
-void ReleaseSettings() { std::string().swap(LogFileName); }
+void ReleaseSettings() {
+  std::string().swap(LogFileName);
+}
 
 constexpr ModuleSteps kProgramModules[] = {{nullptr, ReleaseSettings}};
 

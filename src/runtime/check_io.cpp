@@ -28,8 +28,7 @@ std::string IOMessageFor(int32_t code) {
     if (kIOMessages[row].code == code) return LoadedMessages[row];
   }
   char message[kTextSize];
-  return std::string(message,
-                     FormatText(message, sizeof message, GenericMessage.c_str(), {code}));
+  return std::string(message, FormatText(message, sizeof message, GenericMessage.c_str(), {code}));
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ constexpr uint32_t kInvalidPointerId = 65504;
 
 // Memory that the allocations of the standard library ask for in their own way comes back here
 // when it cannot be had.
-void OnUnmetRequest() { RaiseOutOfMemory(); }
+void OnUnmetRequest() {
+  RaiseOutOfMemory();
+}
 
 template <typename Class>
 Class* MakeKept(uint32_t text_id) {

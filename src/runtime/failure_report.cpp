@@ -100,8 +100,12 @@ void ReportFailure(std::exception_ptr failure) {
   }
 }
 
-void ReserveReportArea() { ConsoleReport.reserve(kReportSize * kConsoleBytesPerByte); }
+void ReserveReportArea() {
+  ConsoleReport.reserve(kReportSize * kConsoleBytesPerByte);
+}
 
-void ReleaseReportArea() { std::string().swap(ConsoleReport); }
+void ReleaseReportArea() {
+  std::string().swap(ConsoleReport);
+}
 
 }  // namespace runtime

@@ -12,12 +12,16 @@ Failure::~Failure() {
   if (--object_->references_ == 0) delete object_;
 }
 
-void KeepForever(Exception& object) { ++object.references_; }
+void KeepForever(Exception& object) {
+  ++object.references_;
+}
 
 void StopKeeping(Exception& object) {
   if (--object.references_ == 0) delete &object;
 }
 
-void Raise(Exception* object, const void* location) { throw Failure(object, location); }
+void Raise(Exception* object, const void* location) {
+  throw Failure(object, location);
+}
 
 }  // namespace runtime

@@ -34,11 +34,11 @@ class EInOutError : public Exception {
 };
 
 // The rest of the tree. Every class names itself, spelled as the last-resort report prints it.
-#define KELVOR_FAILURE_CLASS(Name, Base)                          \
-  class Name : public Base {                                      \
-   public:                                                        \
-    using Base::Base;                                             \
-    const char* ClassName() const override { return #Name; }      \
+#define KELVOR_FAILURE_CLASS(Name, Base)                     \
+  class Name : public Base {                                 \
+   public:                                                   \
+    using Base::Base;                                        \
+    const char* ClassName() const override { return #Name; } \
   };
 
 KELVOR_FAILURE_CLASS(EHeapException, Exception)

@@ -54,10 +54,9 @@ std::string ExternalExceptionFormat;
 
 // Both addresses as they are; the module is the one that holds the faulting instruction.
 Exception* MakeAccessViolation(const platform::FaultRecord& record) {
-  const char* access = AccessViolationTexts[record.Information[0] == platform::fault::kRead
-                                                ? kReading
-                                                : kWriting]
-                           .c_str();
+  const char* access =
+      AccessViolationTexts[record.Information[0] == platform::fault::kRead ? kReading : kWriting]
+          .c_str();
   const void* data_address = reinterpret_cast<const void*>(record.Information[1]);
   char name[kModuleNameSize];
   char message[kMessageSize];

@@ -35,9 +35,9 @@ constexpr std::size_t kMaxModules = 8;
 ModuleSteps Started[kMaxModules];
 std::size_t StartedCount = 0;
 
+// Recorded before its start-up runs, so that a start-up that fails half-way is still shut down.
 void StartUp(const ModuleSteps& module) {
-  if (StartedCount == kMaxModules) return;
-  Started[StartedCount++] = module;
+  if (StartedCount < kMaxModules) Started[StartedCount++] = module;
   if (module.StartUp != nullptr) module.StartUp();
 }
 

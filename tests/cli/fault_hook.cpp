@@ -17,10 +17,18 @@ int* volatile NullPointer = nullptr;
 char* volatile Kept = nullptr;
 
 // Each fault happens in a function of its own, with nothing to clean up around it.
-[[gnu::noinline]] void ReadNull() { Sink = *NullPointer; }
-[[gnu::noinline]] void WriteNull() { *NullPointer = 1; }
-[[gnu::noinline]] void DivideByZero() { Sink = One / Zero; }
-[[gnu::noinline]] void IllegalInstruction() { __builtin_trap(); }
+[[gnu::noinline]] void ReadNull() {
+  Sink = *NullPointer;
+}
+[[gnu::noinline]] void WriteNull() {
+  *NullPointer = 1;
+}
+[[gnu::noinline]] void DivideByZero() {
+  Sink = One / Zero;
+}
+[[gnu::noinline]] void IllegalInstruction() {
+  __builtin_trap();
+}
 
 // Each frame hands its address on, so no call can be turned into a jump.
 [[gnu::noinline]] int Recurse(volatile char* previous) {
@@ -47,8 +55,8 @@ void StackOverflow() {
 }
 
 constexpr Fault kFaults[] = {
-    {"read0", ReadNull},         {"write0", WriteNull},         {"divide", DivideByZero},
-    {"stack", StackOverflow},    {"illegal", IllegalInstruction}, {"memory", ExhaustMemory},
+    {"read0", ReadNull},      {"write0", WriteNull},           {"divide", DivideByZero},
+    {"stack", StackOverflow}, {"illegal", IllegalInstruction}, {"memory", ExhaustMemory},
 };
 
 struct Plan {

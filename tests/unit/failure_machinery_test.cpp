@@ -54,7 +54,8 @@ TEST(FailureMachineryTest, AnUnmetRequestRaisesTheSamePreMadeObjectEveryTime) {
     EXPECT_EQ(UnmetRequest([] {
                 char* volatile kept = new char[Huge];  // not elided
                 delete[] kept;
-              }), OutOfMemoryFailure);
+              }),
+              OutOfMemoryFailure);
     EXPECT_EQ(UnmetRequest([] {
                 constexpr std::align_val_t kAlignment{64};
                 ::operator delete(::operator new(Huge, kAlignment), kAlignment);
@@ -70,8 +71,12 @@ TEST(FailureMachineryTest, ANoThrowRequestAnswersNull) {
   EXPECT_EQ(::operator new(Huge, std::nothrow), nullptr);
 }
 
-void Throws() { throw 1; }
-void PassesNothingOn() noexcept { Throws(); }
+void Throws() {
+  throw 1;
+}
+void PassesNothingOn() noexcept {
+  Throws();
+}
 
 // Each end in a forked copy of the test: the exit code, and what the steps wrote.
 TEST(RunProgramDeathTest, EveryRunEndsThroughTheShutdownStepsWithItsExitCode) {
@@ -79,8 +84,8 @@ TEST(RunProgramDeathTest, EveryRunEndsThroughTheShutdownStepsWithItsExitCode) {
       {[] { std::fputs("first-up ", stderr); }, [] { std::fputs("first-down", stderr); }},
       {nullptr, [] { std::fputs("second-down ", stderr); }},
   };
-  EXPECT_EXIT(RunProgram([] { std::fputs("main ", stderr); }, kSteps),
-              ::testing::ExitedWithCode(0), "^first-up main second-down first-down$");
+  EXPECT_EXIT(RunProgram([] { std::fputs("main ", stderr); }, kSteps), ::testing::ExitedWithCode(0),
+              "^first-up main second-down first-down$");
   EXPECT_EXIT(RunProgram([] { EndProcess(3); }, kSteps), ::testing::ExitedWithCode(3), "");
   EXPECT_EXIT(RunProgram([] { Raise(new EInOutError("x", 5), nullptr); }, kSteps),
               ::testing::ExitedWithCode(1), "first-down$");

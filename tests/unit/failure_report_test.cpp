@@ -17,7 +17,9 @@ namespace {
 constexpr uintptr_t kProgramBase = 0x400000;
 constexpr uintptr_t kLibraryBase = 0x7FF800000000;
 
-const void* At(uintptr_t address) { return reinterpret_cast<const void*>(address); }
+const void* At(uintptr_t address) {
+  return reinterpret_cast<const void*>(address);
+}
 
 class FailureReportTest : public ::testing::Test {
  protected:
@@ -137,7 +139,8 @@ TEST_F(FailureReportTest, FaultsAndForeignExceptionsAreReportedAsFailureObjects)
   ReportFailure(std::make_exception_ptr(42));
   ReportFailure(std::make_exception_ptr(std::bad_array_new_length()));
   const std::vector<std::string> expected = {
-      "Exception EDivByZero dans le module kernel32.dll dans 00000040.\r\nDivision par z\x82ro.\r\n",
+      "Exception EDivByZero dans le module kernel32.dll dans 00000040.\r\nDivision par "
+      "z\x82ro.\r\n",
       "\r\n",
       "Exception EExternalException dans le module kelvor.exe dans 00000000.\r\n"
       "Exception externe E06D7363.\r\n",

@@ -26,9 +26,13 @@ void SetModules(std::vector<Module> given, std::string own) {
   own_path = std::move(own);
 }
 
-void ResetModules() { SetModules({}); }
+void ResetModules() {
+  SetModules({});
+}
 
-bool FaultsCaught() { return faults_caught; }
+bool FaultsCaught() {
+  return faults_caught;
+}
 
 }  // namespace fake
 
@@ -49,10 +53,16 @@ std::size_t OwnModulePath(char* path, std::size_t size) {
   return fake::CopyPath(fake::own_path, path, size);
 }
 
-bool IsPathSeparator(char byte) { return byte == '\\'; }
+bool IsPathSeparator(char byte) {
+  return byte == '\\';
+}
 
-void CatchPlatformFaults() { fake::faults_caught = true; }
+void CatchPlatformFaults() {
+  fake::faults_caught = true;
+}
 
-void ReleasePlatformFaults() { fake::faults_caught = false; }
+void ReleasePlatformFaults() {
+  fake::faults_caught = false;
+}
 
 }  // namespace platform

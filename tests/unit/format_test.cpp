@@ -20,7 +20,9 @@ std::string Format(const char* format, std::initializer_list<FormatArg> values,
   return std::string(area, length);
 }
 
-const void* Address(uintptr_t value) { return reinterpret_cast<const void*>(value); }
+const void* Address(uintptr_t value) {
+  return reinterpret_cast<const void*>(value);
+}
 
 TEST(FormatTextTest, EachPlaceholderTakesTheNextValue) {
   const struct {

@@ -14,8 +14,8 @@ namespace fault = platform::fault;
 
 std::unique_ptr<Exception> Convert(uint32_t code, uintptr_t access = 0, uintptr_t data = 0,
                                    uintptr_t instruction = 0) {
-  const platform::FaultRecord record{code, {access, data},
-                                     reinterpret_cast<const void*>(instruction)};
+  const platform::FaultRecord record{
+      code, {access, data}, reinterpret_cast<const void*>(instruction)};
   return std::unique_ptr<Exception>(ConvertPlatformFault(record));
 }
 
@@ -30,18 +30,33 @@ TEST(ConvertPlatformFaultTest, OneTableGivesClassAndMessage) {
   } cases[] = {
       {fault::kArrayBoundsExceeded, "ERangeError", Base::Int,
        "Erreur de v\xE9rification d'\xE9tendue"},
-      {fault::kFltDenormalOperand, "EUnderflow", Base::Math, "D\xE9" "bordement inf\xE9rieur flottant"},
-      {fault::kFltDivideByZero, "EZeroDivide", Base::Math, "Division par z\xE9ro en virgule flottante"},
-      {fault::kFltInexactResult, "EInvalidOp", Base::Math, "Op\xE9ration en virgule flottante incorrecte"},
+      {fault::kFltDenormalOperand, "EUnderflow", Base::Math,
+       "D\xE9"
+       "bordement inf\xE9rieur flottant"},
+      {fault::kFltDivideByZero, "EZeroDivide", Base::Math,
+       "Division par z\xE9ro en virgule flottante"},
+      {fault::kFltInexactResult, "EInvalidOp", Base::Math,
+       "Op\xE9ration en virgule flottante incorrecte"},
       {fault::kFltInvalidOperation, "EInvalidOp", Base::Math,
        "Op\xE9ration en virgule flottante incorrecte"},
-      {fault::kFltOverflow, "EOverflow", Base::Math, "D\xE9" "bordement en virgule flottante"},
-      {fault::kFltStackCheck, "EInvalidOp", Base::Math, "Op\xE9ration en virgule flottante incorrecte"},
-      {fault::kFltUnderflow, "EUnderflow", Base::Math, "D\xE9" "bordement inf\xE9rieur flottant"},
+      {fault::kFltOverflow, "EOverflow", Base::Math,
+       "D\xE9"
+       "bordement en virgule flottante"},
+      {fault::kFltStackCheck, "EInvalidOp", Base::Math,
+       "Op\xE9ration en virgule flottante incorrecte"},
+      {fault::kFltUnderflow, "EUnderflow", Base::Math,
+       "D\xE9"
+       "bordement inf\xE9rieur flottant"},
       {fault::kIntDivideByZero, "EDivByZero", Base::Int, "Division par z\xE9ro"},
-      {fault::kIntOverflow, "EIntOverflow", Base::Int, "D\xE9" "bordement d'entier"},
-      {fault::kPrivilegedInstruction, "EPrivilege", Base::Other, "Instruction privil\xE9gi\xE9" "e"},
-      {fault::kStackOverflow, "EStackOverflow", Base::Other, "D\xE9" "bordement de pile"},
+      {fault::kIntOverflow, "EIntOverflow", Base::Int,
+       "D\xE9"
+       "bordement d'entier"},
+      {fault::kPrivilegedInstruction, "EPrivilege", Base::Other,
+       "Instruction privil\xE9gi\xE9"
+       "e"},
+      {fault::kStackOverflow, "EStackOverflow", Base::Other,
+       "D\xE9"
+       "bordement de pile"},
       {fault::kControlCExit, "EControlC", Base::Other, "Frappe de Contr\xF4le-C"},
       {fault::kIllegalInstruction, "EExternalException", Base::Other, "Exception externe C000001D"},
       {0x80000003, "EExternalException", Base::Other, "Exception externe 80000003"},

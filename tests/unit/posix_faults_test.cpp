@@ -1,11 +1,10 @@
 // Processor faults and modules on Linux, against the real kernel and dynamic loader.
 #include <dlfcn.h>
 #include <fenv.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
@@ -26,11 +25,21 @@ volatile double ZeroDouble = 0.0;
 int* volatile NullPointer = nullptr;
 
 // Each fault in a function of its own, whose first bytes the faulting instruction follows.
-[[gnu::noinline]] void ReadNull() { Sink = *NullPointer; }
-[[gnu::noinline]] void WriteNull() { *NullPointer = 1; }
-[[gnu::noinline]] void DivideByZero() { Sink = One / Zero; }
-[[gnu::noinline]] void DivideFloatByZero() { Sink = static_cast<int>(1.0 / ZeroDouble); }
-[[gnu::noinline]] void IllegalInstruction() { __builtin_trap(); }
+[[gnu::noinline]] void ReadNull() {
+  Sink = *NullPointer;
+}
+[[gnu::noinline]] void WriteNull() {
+  *NullPointer = 1;
+}
+[[gnu::noinline]] void DivideByZero() {
+  Sink = One / Zero;
+}
+[[gnu::noinline]] void DivideFloatByZero() {
+  Sink = static_cast<int>(1.0 / ZeroDouble);
+}
+[[gnu::noinline]] void IllegalInstruction() {
+  __builtin_trap();
+}
 [[gnu::noinline]] int Recurse(volatile char* previous) {
   if (previous == nullptr) return 0;
   volatile char frame[512];
@@ -144,12 +153,12 @@ TEST(FaultCodeTest, SignalsAndTheirCodesGiveWindowsExceptionCodes) {
     int si_code;
     uint32_t code;
   } cases[] = {
-      {SIGFPE, FPE_INTDIV, 0xC0000094}, {SIGFPE, FPE_INTOVF, 0xC0000095},
-      {SIGFPE, FPE_FLTDIV, 0xC000008E}, {SIGFPE, FPE_FLTOVF, 0xC0000091},
-      {SIGFPE, FPE_FLTUND, 0xC0000093}, {SIGFPE, FPE_FLTRES, 0xC000008F},
-      {SIGFPE, FPE_FLTINV, 0xC0000090}, {SIGFPE, FPE_FLTSUB, 0xC000008C},
-      {SIGILL, ILL_ILLOPC, 0xC000001D}, {SIGILL, ILL_PRVOPC, 0xC0000096},
-      {SIGILL, ILL_PRVREG, 0xC0000096}, {SIGSEGV, SEGV_MAPERR, 0xC0000005},
+      {SIGFPE, FPE_INTDIV, 0xC0000094},   {SIGFPE, FPE_INTOVF, 0xC0000095},
+      {SIGFPE, FPE_FLTDIV, 0xC000008E},   {SIGFPE, FPE_FLTOVF, 0xC0000091},
+      {SIGFPE, FPE_FLTUND, 0xC0000093},   {SIGFPE, FPE_FLTRES, 0xC000008F},
+      {SIGFPE, FPE_FLTINV, 0xC0000090},   {SIGFPE, FPE_FLTSUB, 0xC000008C},
+      {SIGILL, ILL_ILLOPC, 0xC000001D},   {SIGILL, ILL_PRVOPC, 0xC0000096},
+      {SIGILL, ILL_PRVREG, 0xC0000096},   {SIGSEGV, SEGV_MAPERR, 0xC0000005},
       {SIGSEGV, SEGV_ACCERR, 0xC0000005}, {SIGBUS, BUS_ADRERR, 0xC0000005},
   };
   for (const auto& c : cases) {

@@ -148,7 +148,7 @@ void CatchPlatformFaults() {
   alternate.ss_size = sizeof AlternateStack;
   ::sigaltstack(&alternate, nullptr);
 
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_sigaction = OnFault;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
   sigemptyset(&action.sa_mask);

@@ -43,6 +43,8 @@ std::size_t OwnModulePath(char* path, std::size_t size) {
   return CopyPath(full, static_cast<std::size_t>(length), path, size);
 }
 
-bool IsPathSeparator(char byte) { return byte == '/'; }
+bool IsPathSeparator(char byte) {
+  return byte == '/';
+}
 
 }  // namespace platform
