@@ -1,6 +1,7 @@
 // The floor for kelvor's speed: the same buffering and the same system calls (reads of 128
 // bytes; 128-byte blocks to the log and to standard output, a write at each line end when
-// standard output is a character device) with no line rules and no conversion.
+// standard output is a character device) with no line rules and no conversion; lines only get
+// kelvor's CR LF ends, so that both write the same number of bytes.
 //
 //   floor [/S] [log]      log defaults to kelVOR.txt
 #include <fcntl.h>
@@ -55,21 +56,27 @@ int main(int argc, char** argv) {
   Block log{log_fd, false};
 
   char input[128];
+  char previous = '\0';  // the last byte of the read before
   ssize_t got;
   while ((got = read(0, input, sizeof input)) > 0) {
     const char* at = input;
     const char* end = input + got;
     while (at < end) {
       const char* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-      const char* stop = lf ? lf + 1 : end;
+      const char* stop = lf ? lf : end;
       const unsigned count = static_cast<unsigned>(stop - at);
+      // Every line ends in CR LF, as kelvor's do, so that LF input writes as many bytes.
+      const bool needs_cr = lf && (lf == input ? previous : lf[-1]) != '\r';
       if (!silent) {
         out.Put(at, count);
+        if (lf) out.Put("\r\n" + !needs_cr, needs_cr ? 2 : 1);
         if (lf && out.line_by_line) out.Drain();
       }
       log.Put(at, count);
-      at = stop;
+      if (lf) log.Put("\r\n" + !needs_cr, needs_cr ? 2 : 1);
+      at = lf ? lf + 1 : end;
     }
+    previous = end[-1];
   }
   out.Drain();
   log.Drain();

@@ -1,6 +1,7 @@
 #include "line_input.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace runtime {
@@ -33,10 +34,67 @@ bool Refill(TextStream& stream) {
   return true;
 }
 
+constexpr uint64_t kEveryByte = 0x0101010101010101;
+constexpr uint64_t kHighBits = 0x8080808080808080;
+constexpr unsigned char kFirstPlainByte = 0x20;  // every byte with a role lies below it
+
+bool IsLineControl(unsigned char byte) {
+  return byte == kLf || byte == kCr || byte == kEndOfText;
+}
+
+// The index of the first byte in memory whose mark is set. A borrow can only mark bytes after
+// a true one on a little-endian machine, before it on a big-endian one: stopping early is safe.
+unsigned FirstMarked(uint64_t marks) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<unsigned>(std::countr_zero(marks)) / 8;
+  } else {
+    return static_cast<unsigned>(std::countl_zero(marks)) / 8;
+  }
+}
+
+// The high bit of every byte below 0x20 (and possibly of some after it, by the borrow).
+uint64_t MarkLowBytes(const unsigned char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return (word - kEveryByte * kFirstPlainByte) & ~word & kHighBits;
+}
+
+// Past the bytes of 0x20 and above, sixteen at a time: stops at a byte below 0x20 or at `end`.
+const unsigned char* SkipPlainBytes(const unsigned char* at, const unsigned char* end) {
+  for (; end - at >= 16; at += 16) {
+    const uint64_t first = MarkLowBytes(at);
+    const uint64_t second = MarkLowBytes(at + 8);
+    if ((first | second) == 0) continue;
+    return first != 0 ? at + FirstMarked(first) : at + 8 + FirstMarked(second);
+  }
+  if (end - at >= 8) {
+    if (const uint64_t marks = MarkLowBytes(at); marks != 0) return at + FirstMarked(marks);
+    at += 8;
+  }
+  while (at != end && *at >= kFirstPlainByte) ++at;
+  return at;
+}
+
 // The first byte in [begin, end) that is not plain line content.
 const unsigned char* FindLineControl(const unsigned char* begin, const unsigned char* end) {
-  while (begin != end && *begin != kLf && *begin != kCr && *begin != kEndOfText) ++begin;
-  return begin;
+  for (;;) {
+    begin = SkipPlainBytes(begin, end);
+    if (begin == end || IsLineControl(*begin)) return begin;
+    ++begin;  // a tab, a zero byte ...: content like any other
+  }
+}
+
+// Growing by half, where a string would double, keeps a very long line within 1.5 times its
+// length; the grown string keeps its capacity for the lines after it.
+void Append(std::string& line, const unsigned char* run, std::size_t length) {
+  const std::size_t needed = line.size() + length;
+  if (needed > line.capacity()) {
+    std::string larger;
+    larger.reserve(std::max(needed, line.capacity() + line.capacity() / 2));
+    larger.assign(line);
+    line.swap(larger);
+  }
+  line.append(reinterpret_cast<const char*>(run), length);
 }
 
 }  // namespace
@@ -98,23 +156,33 @@ uint32_t GetLinePiece(TextStream& stream, unsigned char* destination, uint32_t m
   }
 }
 
+// Taken straight from the buffer a run at a time: the same bytes and the same reads as piece
+// after piece of kMaxLinePiece bytes, without staging every piece.
 void GetLine(TextStream& stream, std::string& line) {
   line.clear();
-  uint32_t piece;
-  do {
-    const std::size_t used = line.size();
-    // Growing by half keeps a very long line within 1.5 times its length.
-    if (line.capacity() < used + kMaxLinePiece) {
-      line.reserve(std::max(used + kMaxLinePiece, line.capacity() + line.capacity() / 2));
-    }
-    line.resize(used + kMaxLinePiece);
-    piece = GetLinePiece(stream, reinterpret_cast<unsigned char*>(line.data()) + used,
-                         kMaxLinePiece);
-    line.resize(used + piece);
-  } while (piece == kMaxLinePiece);
+  if (!IsReading(stream) && !EnsureReading(stream)) return;
+  for (;;) {
+    if (stream.Cursor == stream.DataEnd && !Refill(stream)) return;
+    const unsigned char* run = stream.BufferRef + stream.Cursor;
+    const unsigned char* end = stream.BufferRef + stream.DataEnd;
+    const unsigned char* stop = FindLineControl(run, end);
+    if (stop != run) Append(line, run, static_cast<std::size_t>(stop - run));
+    stream.Cursor = static_cast<uint32_t>(stop - stream.BufferRef);
+    if (stop == end) continue;  // the buffer is used up: refill
+    if (*stop == kLf) return;   // left for SkipLine
+    ++stream.Cursor;            // a CR is dropped, an end-of-text byte ends the line
+    if (*stop == kEndOfText) return;
+    if (stop + 1 != end && stop[1] == kLf) return;  // CR LF, the usual line end
+  }
 }
 
+// The usual case, the LF that GetLine left, is taken without a call to NextByte.
 void SkipLine(TextStream& stream) {
+  if (IsReading(stream) && stream.Cursor < stream.DataEnd &&
+      stream.BufferRef[stream.Cursor] == kLf) {
+    ++stream.Cursor;
+    return;
+  }
   for (;;) {
     const int byte = NextByte(stream);
     if (byte == kInputEnd || byte == kLf) return;

@@ -102,6 +102,41 @@ bool IsOpen(const TextStream& stream) {
   return stream.OpenState == StreamState::Reading || stream.OpenState == StreamState::Writing;
 }
 
+// Bytes that leave room in the buffer just go in: nothing to write out. This is the path of
+// almost every line, so it stays small enough to inline.
+bool PutIfRoom(TextStream& stream, const void* bytes, std::size_t count) {
+  if (stream.OpenState != StreamState::Writing || count >= stream.Capacity - stream.Cursor) {
+    return false;
+  }
+  std::memcpy(stream.BufferRef + stream.Cursor, bytes, count);
+  stream.Cursor += static_cast<uint32_t>(count);
+  return true;
+}
+
+// PutBytes when the buffer may fill up, or the stream may not be open yet.
+[[gnu::noinline]] void PutBytesWritingOut(TextStream& stream, const void* bytes,
+                                          std::size_t count) {
+  if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
+  const unsigned char* next = static_cast<const unsigned char*>(bytes);
+  for (;;) {
+    const std::size_t free = stream.Capacity - stream.Cursor;
+    if (count < free) {
+      if (count > 0) std::memcpy(stream.BufferRef + stream.Cursor, next, count);
+      stream.Cursor += static_cast<uint32_t>(count);
+      return;
+    }
+    // A write that fills the buffer writes it out at once.
+    if (free > 0) std::memcpy(stream.BufferRef + stream.Cursor, next, free);
+    stream.Cursor = stream.Capacity;
+    next += free;
+    count -= free;
+    if (const int32_t code = stream.TransferAction(stream); code != 0) {
+      SetPendingIOError(code);
+      return;
+    }
+  }
+}
+
 // The write-out step shared by PutLineEnd and FlushStream.
 int32_t WriteOut(TextStream& stream, StreamAction action) {
   int32_t code = 0;
@@ -139,25 +174,7 @@ int32_t OpenInput(TextStream& stream) { return Open(stream, StreamState::Reading
 int32_t OpenOutput(TextStream& stream) { return Open(stream, StreamState::Writing); }
 
 void PutBytes(TextStream& stream, const void* bytes, std::size_t count) {
-  if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
-  const unsigned char* next = static_cast<const unsigned char*>(bytes);
-  for (;;) {
-    const std::size_t free = stream.Capacity - stream.Cursor;
-    if (count < free) {
-      if (count > 0) std::memcpy(stream.BufferRef + stream.Cursor, next, count);
-      stream.Cursor += static_cast<uint32_t>(count);
-      return;
-    }
-    // A write that fills the buffer writes it out at once.
-    if (free > 0) std::memcpy(stream.BufferRef + stream.Cursor, next, free);
-    stream.Cursor = stream.Capacity;
-    next += free;
-    count -= free;
-    if (const int32_t code = stream.TransferAction(stream); code != 0) {
-      SetPendingIOError(code);
-      return;
-    }
-  }
+  if (!PutIfRoom(stream, bytes, count)) PutBytesWritingOut(stream, bytes, count);
 }
 
 void PutString(TextStream& stream, const std::string& text) {
@@ -179,9 +196,9 @@ void PutChar(TextStream& stream, unsigned char byte) {
 void PutLineEnd(TextStream& stream) {
   static constexpr unsigned char kCrLf[] = {0x0D, 0x0A};
   if (stream.StyleBits & kCrLfStyle) {
-    PutBytes(stream, kCrLf, 2);
-  } else {
-    PutBytes(stream, kCrLf + 1, 1);
+    if (!PutIfRoom(stream, kCrLf, 2)) PutBytesWritingOut(stream, kCrLf, 2);
+  } else if (!PutIfRoom(stream, kCrLf + 1, 1)) {
+    PutBytesWritingOut(stream, kCrLf + 1, 1);
   }
   WriteOut(stream, stream.LineEndAction);
 }

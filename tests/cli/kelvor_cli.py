@@ -15,6 +15,7 @@ import unittest
 from dataclasses import dataclass
 
 PROGRAM = None
+WINDOWS = False  # the program is a Windows build (run under Wine)
 RUNNER = shlex.split(os.environ.get("KELVOR_RUNNER", ""))
 DEFAULT_LOG = "kelVOR.txt"
 # The one failure message of the copy stage, as it reaches a code page 850 console.
@@ -80,6 +81,7 @@ class KelvorTest(unittest.TestCase):
 
 
 def main():
-    global PROGRAM
+    global PROGRAM, WINDOWS
     PROGRAM = os.path.abspath(sys.argv[1])
+    WINDOWS = PROGRAM.lower().endswith(".exe")
     unittest.main(argv=[sys.argv[0], *sys.argv[2:]], verbosity=2)

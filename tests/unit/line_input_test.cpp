@@ -114,6 +114,33 @@ TEST_F(LineInputTest, RandomInputsInRandomReadsGiveTheModelsLines) {
   }
 }
 
+// The scan looks at words of the buffer for bytes below 0x20, and a 0x20 right after one may
+// be marked too: a byte with a role must be found at every offset, behind another low byte
+// that is content, in a run of 0x20 and high bytes.
+TEST_F(LineInputTest, BytesWithARoleAreFoundAtEveryOffsetOfTheScan) {
+  for (const char content : {'\0', '\t', '\x1F', '\x20'}) {
+    for (const char role : {'\n', '\r', '\x1A'}) {
+      for (std::size_t at = 0; at < 136; ++at) {
+        for (const std::size_t gap : {1, 2, 7, 8, 9, 15, 16, 17}) {
+          std::string input(160, ' ');
+          for (std::size_t i = 0; i < input.size(); i += 3) input[i] = '\xE9';
+          input[at] = content;
+          input[at + gap] = role;
+          input += "\r\nz\n";
+          for (const std::size_t chunk : {128, 13}) {
+            SCOPED_TRACE(testing::Message()
+                         << "content " << int{content} << " at " << at << ", role " << int{role}
+                         << " after " << gap << ", chunk " << chunk);
+            SetUp();
+            fake::FeedStdIn(input, chunk);
+            ASSERT_EQ(ReadLines(), model::Lines(input));
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST_F(LineInputTest, LongLinesAreDeliveredWhole) {
   for (const std::size_t length : {254u, 255u, 256u, 510u, 511u, 3'000'017u}) {
     SCOPED_TRACE(length);

@@ -7,7 +7,9 @@
 
 namespace model {
 
-inline std::vector<std::string> Lines(const std::string& data) {
+// `end`, when given, receives where the input ended: at the 0x1A that ended it, or at the end
+// of the data; nothing after it may be read.
+inline std::vector<std::string> Lines(const std::string& data, std::size_t* end = nullptr) {
   constexpr char kLf = '\n', kCr = '\r', kEnd = '\x1A';
   std::vector<std::string> lines;
   std::size_t i = 0;
@@ -24,6 +26,7 @@ inline std::vector<std::string> Lines(const std::string& data) {
         for (++i; i < data.size() && data[i] != kLf; ++i) {
           if (data[i] == kEnd) {
             lines.push_back(line);
+            if (end != nullptr) *end = i;
             return lines;
           }
         }
@@ -34,6 +37,7 @@ inline std::vector<std::string> Lines(const std::string& data) {
     }
     lines.push_back(line);
   }
+  if (end != nullptr) *end = i;
   return lines;
 }
 

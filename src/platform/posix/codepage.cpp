@@ -3,6 +3,9 @@
 // from Windows' own conversion (tools/gen_codepage_tables.sh).
 #include "codepage.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 
 #include "../platform.hpp"
@@ -20,41 +23,91 @@ namespace {
 
 using posix::ConsoleCharset;
 
-struct ByteTables {
-  const unsigned char (&to_ansi)[256];
-  const unsigned char (&to_console)[256];
+// A table that maps every ASCII byte to itself lets runs of ASCII through unread.
+constexpr bool KeepsAscii(const unsigned char (&bytes)[256]) {
+  for (unsigned byte = 0; byte < 0x80; ++byte) {
+    if (bytes[byte] != byte) return false;
+  }
+  return true;
+}
+
+struct ByteTable {
+  const unsigned char* bytes;
+  bool keeps_ascii;
 };
 
-ConsoleCharset console_charset = ConsoleCharset::Cp850;
+constexpr ByteTable TableOf(const unsigned char (&bytes)[256]) {
+  return {bytes, KeepsAscii(bytes)};
+}
 
-ByteTables TablesOf(ConsoleCharset charset) {
+struct ByteTables {
+  ByteTable to_ansi;
+  ByteTable to_console;
+};
+
+constexpr ByteTables TablesOf(ConsoleCharset charset) {
   switch (charset) {
     case ConsoleCharset::Cp437:
-      return {kOem437ToAnsi, kAnsiToOem437};
+      return {TableOf(kOem437ToAnsi), TableOf(kAnsiToOem437)};
     case ConsoleCharset::Iso8859_1:
-      return {kOem28591ToAnsi, kAnsiToOem28591};
+      return {TableOf(kOem28591ToAnsi), TableOf(kAnsiToOem28591)};
     case ConsoleCharset::Iso8859_15:
-      return {kOem28605ToAnsi, kAnsiToOem28605};
+      return {TableOf(kOem28605ToAnsi), TableOf(kAnsiToOem28605)};
     case ConsoleCharset::Cp1252:
-      return {kOem1252ToAnsi, kAnsiToOem1252};
+      return {TableOf(kOem1252ToAnsi), TableOf(kAnsiToOem1252)};
     case ConsoleCharset::Cp850:
     default:  // UTF-8 is converted character by character, never through these tables
-      return {kOem850ToAnsi, kAnsiToOem850};
+      return {TableOf(kOem850ToAnsi), TableOf(kAnsiToOem850)};
   }
 }
 
-void Translate(const unsigned char (&table)[256], std::string_view source, std::string& target) {
-  target.resize(source.size());
-  for (std::size_t i = 0; i < source.size(); ++i) {
-    target[i] = static_cast<char>(table[static_cast<unsigned char>(source[i])]);
-  }
+ConsoleCharset console_charset = ConsoleCharset::Cp850;
+constinit ByteTables console_tables = TablesOf(ConsoleCharset::Cp850);
+
+constexpr uint64_t kHighBits = 0x8080808080808080;
+
+uint64_t HighBitsOf(const unsigned char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word & kHighBits;
 }
 
-// Each ill-formed subpart and each character beyond U+FFFF becomes one '?'.
+// Eight bytes at a time; the last eight may overlap bytes already looked at.
+bool HasHighByte(const unsigned char* text, std::size_t count) {
+  if (count < 8) return std::any_of(text, text + count, [](unsigned char b) { return b >= 0x80; });
+  const unsigned char* const last = text + count - 8;
+  for (const unsigned char* at = text; at < last; at += 8) {
+    if (HighBitsOf(at) != 0) return true;
+  }
+  return HighBitsOf(last) != 0;
+}
+
+void TranslateBytes(const unsigned char* table, unsigned char* at, std::size_t count) {
+  for (; count >= 8; count -= 8, at += 8) {
+    for (int i = 0; i < 8; ++i) at[i] = table[at[i]];
+  }
+  for (std::size_t i = 0; i < count; ++i) at[i] = table[at[i]];
+}
+
+// The whole text is copied at once, then translated in place; a text all in ASCII, which
+// most tables keep as it is, is left as copied.
+void Translate(const ByteTable& table, std::string_view source, std::string& target) {
+  target.assign(source);
+  auto* const text = reinterpret_cast<unsigned char*>(target.data());
+  if (table.keeps_ascii && !HasHighByte(text, target.size())) return;
+  TranslateBytes(table.bytes, text, target.size());
+}
+
+// Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. ASCII stays as it
+// is and goes across a run at a time.
 void Utf8ToAnsi(std::string_view source, std::string& target) {
   target.clear();
   target.reserve(source.size());
   for (std::size_t position = 0; position < source.size();) {
+    const std::size_t ascii = posix::utf8::AsciiPrefix(source.substr(position));
+    target.append(source.substr(position, ascii));
+    position += ascii;
+    if (position == source.size()) return;
     char32_t code_point;
     position += posix::utf8::DecodeOne(source, position, code_point);
     target.push_back(static_cast<char>(posix::UnicodeToAnsi(code_point)));
@@ -90,16 +143,17 @@ void Convert(void (*conversion)(std::string_view, std::string&), std::string_vie
 
 void posix::UseConsoleCharset(ConsoleCharset charset) {
   console_charset = charset;
+  console_tables = TablesOf(charset);
 }
 
 void AnsiToConsole(std::string_view source, std::string& target) {
   if (console_charset == ConsoleCharset::Utf8) return Convert(AnsiToUtf8, source, target);
-  Translate(TablesOf(console_charset).to_console, source, target);
+  Translate(console_tables.to_console, source, target);
 }
 
 void ConsoleToAnsi(std::string_view source, std::string& target) {
   if (console_charset == ConsoleCharset::Utf8) return Convert(Utf8ToAnsi, source, target);
-  Translate(TablesOf(console_charset).to_ansi, source, target);
+  Translate(console_tables.to_ansi, source, target);
 }
 
 }  // namespace platform

@@ -1,0 +1,62 @@
+// The conversions look at eight bytes at a time and let ASCII through as copied: a byte that
+// needs converting must be found at every offset of a word, and in the last, overlapping one.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/platform.hpp"
+#include "platform/posix/codepage.hpp"
+
+namespace platform::posix {
+namespace {
+
+using enum ConsoleCharset;
+
+class ConversionScan : public ::testing::Test {
+ protected:
+  void TearDown() override { UseConsoleCharset(Cp850); }
+
+  static std::string ToAnsi(const std::string& console) {
+    std::string ansi = "left over";
+    ConsoleToAnsi(console, ansi);
+    return ansi;
+  }
+};
+
+// Each byte converted alone takes no word path: it is the reference for every longer text.
+TEST_F(ConversionScan, OneByteToConvertIsFoundAtEveryOffset) {
+  for (const ConsoleCharset charset : {Cp850, Cp437, Iso8859_1, Iso8859_15, Cp1252}) {
+    UseConsoleCharset(charset);
+    for (const unsigned char byte : {0x80, 0x82, 0xA4, 0xD5, 0xFF, 0x7F}) {
+      const std::string converted = ToAnsi(std::string(1, static_cast<char>(byte)));
+      for (std::size_t length = 1; length <= 40; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+          SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", byte "
+                                          << int{byte} << " at " << at << " of " << length);
+          std::string console(length, 'a');
+          console[at] = static_cast<char>(byte);
+          std::string expected(length, 'a');
+          expected.replace(at, 1, converted);
+          ASSERT_EQ(ToAnsi(console), expected);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ConversionScan, AUtf8CharacterIsFoundAtEveryOffsetOfTheAscii) {
+  UseConsoleCharset(Utf8);
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      SCOPED_TRACE(testing::Message() << "at " << at << " of " << length);
+      std::string console(length, 'a');
+      console.insert(at, "\xC3\xA9");  // e acute
+      std::string expected(length, 'a');
+      expected.insert(at, "\xE9");
+      ASSERT_EQ(ToAnsi(console), expected);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform::posix
