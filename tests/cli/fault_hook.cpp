@@ -6,38 +6,14 @@
 #include <cstring>
 #include <string_view>
 
+#include "../common/faulting_code.hpp"
 #include "test_hook.hpp"
 
 namespace {
 
-volatile int Sink = 0;
-volatile int One = 1;
-volatile int Zero = 0;
-int* volatile NullPointer = nullptr;
+using namespace faulting;
+
 char* volatile Kept = nullptr;
-
-// Each fault happens in a function of its own, with nothing to clean up around it. The
-// sanitizers leave them alone: the processor is to fault, not a check before it.
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void ReadNull() {
-  Sink = *NullPointer;
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void WriteNull() {
-  *NullPointer = 1;
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void DivideByZero() {
-  Sink = One / Zero;
-}
-[[gnu::noinline]] void IllegalInstruction() {
-  __builtin_trap();
-}
-
-// Each frame hands its address on, so no call can be turned into a jump.
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] int Recurse(volatile char* previous) {
-  if (previous == nullptr) return 0;
-  volatile char frame[512];
-  frame[0] = previous[0];
-  return Recurse(frame) + frame[1];
-}
 
 // A megabyte at a time, never given back; the bound lies far above the address-space limit
 // that the tests set.
@@ -50,14 +26,9 @@ struct Fault {
   void (*make)();
 };
 
-void StackOverflow() {
-  volatile char start[1] = {0};
-  Sink = Recurse(start);
-}
-
 constexpr Fault kFaults[] = {
-    {"read0", ReadNull},      {"write0", WriteNull},           {"divide", DivideByZero},
-    {"stack", StackOverflow}, {"illegal", IllegalInstruction}, {"memory", ExhaustMemory},
+    {"read0", ReadNull},         {"write0", WriteNull},           {"divide", DivideByZero},
+    {"stack", OverflowTheStack}, {"illegal", IllegalInstruction}, {"memory", ExhaustMemory},
 };
 
 struct Plan {

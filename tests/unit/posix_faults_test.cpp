@@ -13,45 +13,14 @@
 #include <cstring>
 #include <string>
 
+#include "../common/faulting_code.hpp"
 #include "platform/platform.hpp"
 #include "platform/posix/faults.hpp"
 
 namespace platform {
 namespace {
 
-volatile int Sink = 0;
-volatile int One = 1;
-volatile int Zero = 0;
-volatile double ZeroDouble = 0.0;
-int* volatile NullPointer = nullptr;
-
-// Each fault in a function of its own, whose first bytes the faulting instruction follows.
-// The sanitizers leave them alone: the processor is to fault, not a check before it.
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void ReadNull() {
-  Sink = *NullPointer;
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void WriteNull() {
-  *NullPointer = 1;
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void DivideByZero() {
-  Sink = One / Zero;
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] void DivideFloatByZero() {
-  Sink = static_cast<int>(1.0 / ZeroDouble);
-}
-[[gnu::noinline]] void IllegalInstruction() {
-  __builtin_trap();
-}
-[[gnu::noinline, gnu::no_sanitize("undefined", "address")]] int Recurse(volatile char* previous) {
-  if (previous == nullptr) return 0;
-  volatile char frame[512];
-  frame[0] = previous[0];
-  return Recurse(frame) + frame[1];
-}
-[[gnu::noinline]] void OverflowTheStack() {
-  volatile char start[1] = {0};
-  Sink = Recurse(start);
-}
+using namespace faulting;
 
 FaultRecord FaultOf(void (*faulting)()) {
   try {
