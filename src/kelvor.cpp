@@ -85,12 +85,7 @@ void RunSequence() {
   EndProcess(ReturnCode);
 }
 
-// UTypes has no start-up work (its settings hold their start values from the beginning); its
-// shutdown gives back the log file's name.
-void ReleaseSettings() {
-  std::string().swap(LogFileName);
-}
-
+// UTypes has no start-up work: its settings hold their start values from the beginning.
 constexpr ModuleSteps kProgramModules[] = {{nullptr, ReleaseSettings}};
 
 }  // namespace

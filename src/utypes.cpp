@@ -13,6 +13,8 @@ bool HelpWanted = false;
 std::string LogFileName;
 int32_t ReturnCode = 0;
 
+void ReleaseSettings() { std::string().swap(LogFileName); }
+
 void ConvertText(uint8_t direction, std::string_view source, std::string& target) {
   switch (direction) {
     case kAnsiToOem:

@@ -15,6 +15,9 @@ extern int32_t ReturnCode;
 inline constexpr uint8_t kAnsiToOem = 0;
 inline constexpr uint8_t kOemToAnsi = 1;
 
+// The shutdown step of the settings: gives back the log file's name.
+void ReleaseSettings();
+
 // A converted copy of `source` in `target`; any other direction copies unchanged.
 void ConvertText(uint8_t direction, std::string_view source, std::string& target);
 
