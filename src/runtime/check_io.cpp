@@ -51,8 +51,8 @@ EInOutError* MakeIOFailure() {
 }
 
 // Never inlined: the failure location is the return address of this call.
-[[gnu::noinline]] void CheckIO() {
-  if (PeekPendingIOError() != 0) Raise(MakeIOFailure(), __builtin_return_address(0));
+[[gnu::noinline]] void RaisePendingIOError() {
+  Raise(MakeIOFailure(), __builtin_return_address(0));
 }
 
 }  // namespace runtime

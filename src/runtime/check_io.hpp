@@ -2,11 +2,18 @@
 #pragma once
 
 #include "failures.hpp"
+#include "text_stream.hpp"
 
 namespace runtime {
 
-// Raises EInOutError for a pending code, located just after the call of CheckIO.
-void CheckIO();
+// Raises EInOutError for the pending code, located just after the call of this function.
+void RaisePendingIOError();
+
+// Raises EInOutError for a pending code. The question is inline, the raise never is: the
+// failure is located just after the call of RaisePendingIOError, in the caller's code.
+inline void CheckIO() {
+  if (PeekPendingIOError() != 0) [[unlikely]] RaisePendingIOError();
+}
 // A new EInOutError for the pending code, which it takes.
 EInOutError* MakeIOFailure();
 

@@ -14,10 +14,6 @@ const uint8_t DefaultStyleBits = kCrLfStyle;
 
 namespace {
 
-thread_local int32_t PendingIOError = 0;
-
-int32_t NoAction(TextStream&) { return 0; }
-
 int32_t DrainBuffer(TextStream& stream) {
   if (stream.Cursor == 0) return 0;
   const bool written = platform::WriteFile(stream.SystemHandle, stream.BufferRef, stream.Cursor);
@@ -102,19 +98,12 @@ bool IsOpen(const TextStream& stream) {
   return stream.OpenState == StreamState::Reading || stream.OpenState == StreamState::Writing;
 }
 
-// Bytes that leave room in the buffer just go in: nothing to write out. This is the path of
-// almost every line, so it stays small enough to inline.
-bool PutIfRoom(TextStream& stream, const void* bytes, std::size_t count) {
-  if (stream.OpenState != StreamState::Writing || count >= stream.Capacity - stream.Cursor) {
-    return false;
-  }
-  std::memcpy(stream.BufferRef + stream.Cursor, bytes, count);
-  stream.Cursor += static_cast<uint32_t>(count);
-  return true;
-}
+}  // namespace
+
+int32_t NoAction(TextStream&) { return 0; }
 
 // PutBytes when the buffer may fill up, or the stream may not be open yet.
-[[gnu::noinline]] void PutBytesWritingOut(TextStream& stream, const void* bytes,
+void PutBytesWritingOut(TextStream& stream, const void* bytes,
                                           std::size_t count) {
   if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
   const unsigned char* next = static_cast<const unsigned char*>(bytes);
@@ -137,6 +126,8 @@ bool PutIfRoom(TextStream& stream, const void* bytes, std::size_t count) {
   }
 }
 
+namespace {
+
 // The write-out step shared by PutLineEnd and FlushStream.
 int32_t WriteOut(TextStream& stream, StreamAction action) {
   int32_t code = 0;
@@ -151,11 +142,7 @@ int32_t WriteOut(TextStream& stream, StreamAction action) {
 
 }  // namespace
 
-void SetPendingIOError(int32_t code) { PendingIOError = code; }
-
 int32_t TakePendingIOError() { return std::exchange(PendingIOError, 0); }
-
-int32_t PeekPendingIOError() { return PendingIOError; }
 
 void BindStream(TextStream& stream, const std::string& name) {
   stream = TextStream{};
@@ -173,14 +160,6 @@ int32_t OpenInput(TextStream& stream) { return Open(stream, StreamState::Reading
 
 int32_t OpenOutput(TextStream& stream) { return Open(stream, StreamState::Writing); }
 
-void PutBytes(TextStream& stream, const void* bytes, std::size_t count) {
-  if (!PutIfRoom(stream, bytes, count)) PutBytesWritingOut(stream, bytes, count);
-}
-
-void PutString(TextStream& stream, const std::string& text) {
-  PutBytes(stream, text.data(), text.size());
-}
-
 void PutChar(TextStream& stream, unsigned char byte) {
   if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
   // Unlike PutBytes, a byte that fills the buffer leaves it full until the next write.
@@ -193,15 +172,7 @@ void PutChar(TextStream& stream, unsigned char byte) {
   stream.BufferRef[stream.Cursor++] = byte;
 }
 
-void PutLineEnd(TextStream& stream) {
-  static constexpr unsigned char kCrLf[] = {0x0D, 0x0A};
-  if (stream.StyleBits & kCrLfStyle) {
-    if (!PutIfRoom(stream, kCrLf, 2)) PutBytesWritingOut(stream, kCrLf, 2);
-  } else if (!PutIfRoom(stream, kCrLf + 1, 1)) {
-    PutBytesWritingOut(stream, kCrLf + 1, 1);
-  }
-  WriteOut(stream, stream.LineEndAction);
-}
+void WriteOutAtLineEnd(TextStream& stream) { WriteOut(stream, stream.LineEndAction); }
 
 int32_t FlushStream(TextStream& stream) { return WriteOut(stream, stream.TransferAction); }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "../platform/platform.hpp"
@@ -49,20 +50,54 @@ extern TextStream StandardInput;
 extern TextStream StandardOutput;
 extern const uint8_t DefaultStyleBits;
 
-void SetPendingIOError(int32_t code);
+// The code of the last failed operation, 0 when none; it is asked after every line, so the
+// questions are inline.
+inline thread_local int32_t PendingIOError = 0;
+
+inline void SetPendingIOError(int32_t code) { PendingIOError = code; }
+inline int32_t PeekPendingIOError() { return PendingIOError; }
 int32_t TakePendingIOError();
-int32_t PeekPendingIOError();
 
 void BindStream(TextStream& stream, const std::string& name);
 int32_t OpenInput(TextStream& stream);
 int32_t OpenOutput(TextStream& stream);
-void PutBytes(TextStream& stream, const void* bytes, std::size_t count);
-void PutString(TextStream& stream, const std::string& text);
 void PutChar(TextStream& stream, unsigned char byte);
-void PutLineEnd(TextStream& stream);
 int32_t FlushStream(TextStream& stream);
 int32_t CloseStream(TextStream& stream);
 bool EnsureReading(TextStream& stream);
 bool EnsureWriting(TextStream& stream);
+
+// The action of a stream with nothing to do at that step.
+int32_t NoAction(TextStream& stream);
+// PutBytes when the buffer may fill up, or the stream may not be open yet.
+void PutBytesWritingOut(TextStream& stream, const void* bytes, std::size_t count);
+// The line-end step of PutLineEnd, and the failure of a stream not open for writing.
+void WriteOutAtLineEnd(TextStream& stream);
+
+// Every line takes a few puts: the path where the bytes just go into the buffer is inline.
+inline void PutBytes(TextStream& stream, const void* bytes, std::size_t count) {
+  if (stream.OpenState == StreamState::Writing && count < stream.Capacity - stream.Cursor) {
+    std::memcpy(stream.BufferRef + stream.Cursor, bytes, count);
+    stream.Cursor += static_cast<uint32_t>(count);
+  } else {
+    PutBytesWritingOut(stream, bytes, count);
+  }
+}
+
+inline void PutString(TextStream& stream, const std::string& text) {
+  PutBytes(stream, text.data(), text.size());
+}
+
+inline void PutLineEnd(TextStream& stream) {
+  static constexpr unsigned char kCrLf[] = {0x0D, 0x0A};
+  if (stream.StyleBits & kCrLfStyle) {
+    PutBytes(stream, kCrLf, 2);
+  } else {
+    PutBytes(stream, kCrLf + 1, 1);
+  }
+  if (stream.OpenState != StreamState::Writing || stream.LineEndAction != NoAction) {
+    WriteOutAtLineEnd(stream);
+  }
+}
 
 }  // namespace runtime

@@ -23,8 +23,10 @@ auto RetryOnEintr(Call call) {
   return result;
 }
 
-// Waits until `fd` is ready for `events`; true when the call should be tried again.
-bool WaitIfWouldBlock(int fd, short events) {
+// After a failed read or write: true when the call should be made again, at once for
+// EINTR, once `fd` is ready for `events` for EAGAIN.
+bool ShouldRetry(int fd, short events) {
+  if (errno == EINTR) return true;
   if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
   pollfd request{fd, events, 0};
   return RetryOnEintr([&] { return ::poll(&request, 1, -1); }) >= 0;
@@ -38,6 +40,20 @@ int MoveAboveStandardHandles(int fd) {
   ::close(fd);
   errno = saved_errno;
   return moved;
+}
+
+// The end of a write whose first call was cut short or failed with `first`.
+[[gnu::noinline]] bool WriteRest(int fd, const char* next, uint32_t size, ssize_t first) {
+  for (ssize_t n = first;; n = ::write(fd, next, size)) {
+    if (n < 0) {
+      if (ShouldRetry(fd, POLLOUT)) continue;
+      posix::SetLastErrorFromErrno();
+      return false;
+    }
+    next += n;
+    size -= static_cast<uint32_t>(n);
+    if (size == 0) return true;
+  }
 }
 
 }  // namespace
@@ -71,15 +87,16 @@ HandleKind KindOf(Handle handle) {
   return S_ISCHR(status.st_mode) ? HandleKind::Char : HandleKind::Other;
 }
 
+// The first call is made straight: retries are for the rare calls that need them.
 bool ReadFile(Handle handle, void* buffer, uint32_t size, uint32_t& got) {
   const int fd = static_cast<int>(handle);
-  for (;;) {
-    const ssize_t n = RetryOnEintr([&] { return ::read(fd, buffer, size); });
-    if (n >= 0) {
-      got = static_cast<uint32_t>(n);
-      return true;
-    }
-    if (!WaitIfWouldBlock(fd, POLLIN)) break;
+  ssize_t n = ::read(fd, buffer, size);
+  while (n < 0 && ShouldRetry(fd, POLLIN)) {
+    n = ::read(fd, buffer, size);
+  }
+  if (n >= 0) {
+    got = static_cast<uint32_t>(n);
+    return true;
   }
   got = 0;
   posix::SetLastErrorFromErrno();
@@ -88,18 +105,10 @@ bool ReadFile(Handle handle, void* buffer, uint32_t size, uint32_t& got) {
 
 bool WriteFile(Handle handle, const void* buffer, uint32_t size) {
   const int fd = static_cast<int>(handle);
-  const char* next = static_cast<const char*>(buffer);
-  while (size > 0) {
-    const ssize_t n = RetryOnEintr([&] { return ::write(fd, next, size); });
-    if (n < 0) {
-      if (WaitIfWouldBlock(fd, POLLOUT)) continue;
-      posix::SetLastErrorFromErrno();
-      return false;
-    }
-    next += n;
-    size -= static_cast<uint32_t>(n);
-  }
-  return true;
+  if (size == 0) return true;
+  const ssize_t n = ::write(fd, buffer, size);
+  if (n == static_cast<ssize_t>(size)) [[likely]] return true;
+  return WriteRest(fd, static_cast<const char*>(buffer), size, n);
 }
 
 bool CloseHandle(Handle handle) {
