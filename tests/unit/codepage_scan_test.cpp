@@ -1,5 +1,5 @@
-// The conversions look at eight bytes at a time and let ASCII through as copied: a byte that
-// needs converting must be found at every offset of a word, and in the last, overlapping one.
+// The conversions look at many bytes at a time and let ASCII through as copied: a byte that
+// needs converting must be found at every offset of a block, and in the last, overlapping one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,6 +40,28 @@ TEST_F(ConversionScan, OneByteToConvertIsFoundAtEveryOffset) {
           ASSERT_EQ(ToAnsi(console), expected);
         }
       }
+    }
+  }
+}
+
+// Texts with bytes above 0x7F go through two bytes at a time: every pair, at an even and at
+// an odd offset, must come out as its two bytes converted one by one.
+TEST_F(ConversionScan, EveryPairOfBytesConvertsAsItsTwoBytes) {
+  for (const ConsoleCharset charset : {Cp850, Cp437, Iso8859_1, Iso8859_15, Cp1252}) {
+    UseConsoleCharset(charset);
+    std::string alone[256];
+    for (unsigned byte = 0; byte < 256; ++byte) alone[byte] = ToAnsi(std::string(1, char(byte)));
+    for (const std::string prefix : {"", "\x82"}) {
+      SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", offset "
+                                      << prefix.size());
+      std::string console = prefix;
+      std::string expected = ToAnsi(prefix);
+      for (unsigned pair = 0; pair < 0x10000; ++pair) {
+        console += static_cast<char>(pair & 0xFF);
+        console += static_cast<char>(pair >> 8);
+        expected += alone[pair & 0xFF] + alone[pair >> 8];
+      }
+      ASSERT_EQ(ToAnsi(console), expected);
     }
   }
 }
