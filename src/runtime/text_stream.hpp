@@ -95,8 +95,10 @@ inline void PutLineEnd(TextStream& stream) {
   } else {
     PutBytes(stream, kCrLf + 1, 1);
   }
-  if (stream.OpenState != StreamState::Writing || stream.LineEndAction != NoAction) {
+  if (stream.OpenState != StreamState::Writing) {
     WriteOutAtLineEnd(stream);
+  } else if (stream.LineEndAction != NoAction) {
+    if (const int32_t code = stream.LineEndAction(stream); code != 0) SetPendingIOError(code);
   }
 }
 

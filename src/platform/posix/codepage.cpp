@@ -136,20 +136,30 @@ void Translate(const ByteTable& table, PairTable& pairs, std::string_view source
   TranslateBytes(table.bytes, pairs, text, target.size());
 }
 
-// Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. ASCII stays as it
-// is and goes across a run at a time.
+// Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. A text all in
+// ASCII is copied as it is; otherwise ASCII goes across a run at a time, and the result,
+// never longer than the text, is written straight into the target.
 void Utf8ToAnsi(std::string_view source, std::string& target) {
-  target.clear();
-  target.reserve(source.size());
-  for (std::size_t position = 0; position < source.size();) {
-    const std::size_t ascii = posix::utf8::AsciiPrefix(source.substr(position));
-    target.append(source.substr(position, ascii));
-    position += ascii;
-    if (position == source.size()) return;
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(source.data());
+  if (!HasHighByte(bytes, source.size())) return target.assign(source), void();
+  std::size_t position = posix::utf8::AsciiPrefix(source);
+  target.resize(source.size());
+  char* const start = target.data();
+  std::memcpy(start, source.data(), position);
+  char* out = start + position;
+  while (position < source.size()) {
+    if (static_cast<unsigned char>(source[position]) < 0x80) {
+      const std::size_t ascii = posix::utf8::AsciiPrefix(source.substr(position));
+      std::memcpy(out, source.data() + position, ascii);
+      out += ascii;
+      position += ascii;
+      continue;
+    }
     char32_t code_point;
     position += posix::utf8::DecodeOne(source, position, code_point);
-    target.push_back(static_cast<char>(posix::UnicodeToAnsi(code_point)));
+    *out++ = static_cast<char>(posix::UnicodeToAnsi(code_point));
   }
+  target.resize(static_cast<std::size_t>(out - start));
 }
 
 void AnsiToUtf8(std::string_view source, std::string& target) {

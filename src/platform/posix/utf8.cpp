@@ -1,5 +1,6 @@
 #include "utf8.hpp"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -14,7 +15,7 @@ struct LeadByte {
 
 // The well-formed sequences: the range of the second byte follows from the first one, which
 // rules out overlong forms, surrogates and anything above U+10FFFF.
-LeadByte Classify(unsigned char byte) {
+constexpr LeadByte Classify(unsigned char byte) {
   if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
   if (byte == 0xE0) return {3, 0xA0, 0xBF};
   if (byte == 0xED) return {3, 0x80, 0x9F};
@@ -24,6 +25,12 @@ LeadByte Classify(unsigned char byte) {
   if (byte == 0xF4) return {4, 0x80, 0x8F};
   return {0, 0, 0};
 }
+
+constexpr auto kLeadBytes = [] {
+  std::array<LeadByte, 256> table{};
+  for (unsigned byte = 0; byte < table.size(); ++byte) table[byte] = Classify(byte);
+  return table;
+}();
 
 constexpr uint64_t kHighBits = 0x8080808080808080;
 
@@ -47,7 +54,7 @@ std::size_t DecodeOne(std::string_view text, std::size_t position, char32_t& cod
     code_point = lead;
     return 1;
   }
-  const LeadByte kind = Classify(lead);
+  const LeadByte kind = kLeadBytes[lead];
   code_point = kIllFormed;
   if (kind.length == 0) return 1;
   char32_t value = lead & (0x7Fu >> kind.length);

@@ -22,7 +22,10 @@ char32_t AnsiToUnicode(unsigned char byte) {
 }
 
 unsigned char UnicodeToAnsi(char32_t code_point) {
-  if (code_point < 0x80) return static_cast<unsigned char>(code_point);
+  // ASCII and the characters from U+00A0 on keep their value in Windows-1252.
+  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) {
+    return static_cast<unsigned char>(code_point);
+  }
   if (code_point > 0xFFFF) return kDefaultChar;
   const auto found = std::lower_bound(
       std::begin(kUnicodeToAnsi), std::end(kUnicodeToAnsi), code_point,
