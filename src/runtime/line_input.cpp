@@ -88,13 +88,16 @@ const unsigned char* FindLineControl(const unsigned char* begin, const unsigned 
 
 // Growing by half, where a string would double, keeps a very long line within 1.5 times its
 // length; the grown string keeps its capacity for the lines after it.
+[[gnu::noinline]] void Grow(std::string& line, std::size_t needed) {
+  std::string larger;
+  larger.reserve(std::max(needed, line.capacity() + line.capacity() / 2));
+  larger.assign(line);
+  line.swap(larger);
+}
+
 void Append(std::string& line, const unsigned char* run, std::size_t length) {
-  const std::size_t needed = line.size() + length;
-  if (needed > line.capacity()) {
-    std::string larger;
-    larger.reserve(std::max(needed, line.capacity() + line.capacity() / 2));
-    larger.assign(line);
-    line.swap(larger);
+  if (const std::size_t needed = line.size() + length; needed > line.capacity()) {
+    Grow(line, needed);
   }
   line.append(reinterpret_cast<const char*>(run), length);
 }
