@@ -61,7 +61,8 @@ void CopyStage() {
   }
 }
 
-void RunSequence() {
+// A function of its own, never inlined: a failure it leaves is located in it.
+[[gnu::noinline]] void RunSequence() {
   Protect(
       [] {
         BindStream(StandardInput, "");

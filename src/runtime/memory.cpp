@@ -5,7 +5,8 @@
 
 #include "failure_machinery.hpp"
 
-void* operator new(std::size_t size) {
+// Never inlined: an unmet request is located in the allocation, wherever it was asked for.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   if (void* block = std::malloc(size != 0 ? size : 1)) return block;
   runtime::RaiseOutOfMemory();
 }
