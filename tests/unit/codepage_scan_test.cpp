@@ -66,6 +66,24 @@ TEST_F(ConversionScan, EveryPairOfBytesConvertsAsItsTwoBytes) {
   }
 }
 
+// A text converted into its own string, whole or from a part of it, comes out as if it had
+// been converted from a copy.
+TEST_F(ConversionScan, ASourceInsideTheTargetConvertsAsACopyWould) {
+  const std::string texts[] = {"plain ASCII text of some length", "caf\x82 and \xC3\xA9t\xC3\xA9"};
+  for (const ConsoleCharset charset : {Cp850, Utf8}) {
+    UseConsoleCharset(charset);
+    for (const std::string& text : texts) {
+      for (const std::size_t offset : {std::size_t{0}, std::size_t{3}}) {
+        SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", "
+                                        << text << " from " << offset);
+        std::string target = text;
+        ConsoleToAnsi(std::string_view(target).substr(offset), target);
+        EXPECT_EQ(target, ToAnsi(text.substr(offset)));
+      }
+    }
+  }
+}
+
 TEST_F(ConversionScan, AUtf8CharacterIsFoundAtEveryOffsetOfTheAscii) {
   UseConsoleCharset(Utf8);
   for (std::size_t length = 0; length <= 40; ++length) {

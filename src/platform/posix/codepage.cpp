@@ -126,11 +126,27 @@ void TranslateBytes(const unsigned char* table, PairTable& pairs, unsigned char*
   if (count == 1) *at = table[*at];
 }
 
+// A source that lies inside the target would be overwritten while it is read, once the
+// lengths differ; it is converted from a copy.
+bool Overlaps(std::string_view source, const std::string& target) {
+  const std::less<const char*> before;
+  return !before(source.data(), target.data()) &&
+         before(source.data(), target.data() + target.size());
+}
+
+// A copy of the source in the target. Clearing and appending is the string's short path,
+// which a source lying inside the target cannot take.
+void CopyInto(std::string_view source, std::string& target) {
+  if (Overlaps(source, target)) return target.assign(source), void();
+  target.clear();
+  target.append(source);
+}
+
 // The whole text is copied at once, then translated in place; a text all in ASCII, which
 // most tables keep as it is, is left as copied.
 void Translate(const ByteTable& table, PairTable& pairs, std::string_view source,
                std::string& target) {
-  target.assign(source);
+  CopyInto(source, target);
   auto* const text = reinterpret_cast<unsigned char*>(target.data());
   if (table.keeps_ascii && !HasHighByte(text, target.size())) return;
   TranslateBytes(table.bytes, pairs, text, target.size());
@@ -141,7 +157,7 @@ void Translate(const ByteTable& table, PairTable& pairs, std::string_view source
 // never longer than the text, is written straight into the target.
 void Utf8ToAnsi(std::string_view source, std::string& target) {
   const auto* const bytes = reinterpret_cast<const unsigned char*>(source.data());
-  if (!HasHighByte(bytes, source.size())) return target.assign(source), void();
+  if (!HasHighByte(bytes, source.size())) return CopyInto(source, target);
   std::size_t position = posix::utf8::AsciiPrefix(source);
   target.resize(source.size());
   char* const start = target.data();
@@ -167,14 +183,6 @@ void AnsiToUtf8(std::string_view source, std::string& target) {
   for (const char byte : source) {
     posix::utf8::Append(posix::AnsiToUnicode(static_cast<unsigned char>(byte)), target);
   }
-}
-
-// A source that lies inside the target would be overwritten while it is read, once the
-// lengths differ; it is converted from a copy.
-bool Overlaps(std::string_view source, const std::string& target) {
-  const std::less<const char*> before;
-  return !before(source.data(), target.data()) &&
-         before(source.data(), target.data() + target.size());
 }
 
 void Convert(void (*conversion)(std::string_view, std::string&), std::string_view source,
