@@ -8,7 +8,8 @@ namespace texts {
 
 inline constexpr std::string_view kDefaultLogFileName = "kelVOR.txt";
 inline constexpr std::string_view kFailureMessage =
-    "kelVOR: Erreur dans la cr\xE9" "ation du fichier de sortie";
+    "kelVOR: Erreur dans la cr\xE9"
+    "ation du fichier de sortie";
 
 // The help screen. Its first line, the banner, is put together when written: the program's
 // name upper-cased, the version and the notice, separated by blanks.

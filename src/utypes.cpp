@@ -13,7 +13,9 @@ bool HelpWanted = false;
 std::string LogFileName;
 int32_t ReturnCode = 0;
 
-void ReleaseSettings() { std::string().swap(LogFileName); }
+void ReleaseSettings() {
+  std::string().swap(LogFileName);
+}
 
 void ConvertText(uint8_t direction, std::string_view source, std::string& target) {
   switch (direction) {

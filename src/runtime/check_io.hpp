@@ -12,7 +12,8 @@ void RaisePendingIOError();
 // Raises EInOutError for a pending code. The question is inline, the raise never is: the
 // failure is located just after the call of RaisePendingIOError, in the caller's code.
 inline void CheckIO() {
-  if (PeekPendingIOError() != 0) [[unlikely]] RaisePendingIOError();
+  if (PeekPendingIOError() != 0) [[unlikely]]
+    RaisePendingIOError();
 }
 // A new EInOutError for the pending code, which it takes.
 EInOutError* MakeIOFailure();

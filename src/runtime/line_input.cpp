@@ -10,7 +10,9 @@ namespace {
 constexpr unsigned char kLf = 0x0A;
 constexpr unsigned char kCr = 0x0D;
 
-bool IsReading(const TextStream& stream) { return stream.OpenState == StreamState::Reading; }
+bool IsReading(const TextStream& stream) {
+  return stream.OpenState == StreamState::Reading;
+}
 
 // Once the data has ended, the buffer holds one end-of-text byte that no operation consumes,
 // so later questions are answered without asking the platform again.

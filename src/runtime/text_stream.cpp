@@ -39,8 +39,8 @@ int32_t AcquireStandardHandle(TextStream& stream) {
   stream.BufferRef = stream.Storage;
   stream.CloseAction = NoAction;
   const bool reading = stream.OpenState == StreamState::Reading;
-  stream.SystemHandle = platform::GetStdHandle(reading ? platform::StdHandle::Input
-                                                       : platform::StdHandle::Output);
+  stream.SystemHandle =
+      platform::GetStdHandle(reading ? platform::StdHandle::Input : platform::StdHandle::Output);
   return stream.SystemHandle == platform::kInvalidHandle ? platform::LastError() : 0;
 }
 
@@ -100,11 +100,12 @@ bool IsOpen(const TextStream& stream) {
 
 }  // namespace
 
-int32_t NoAction(TextStream&) { return 0; }
+int32_t NoAction(TextStream&) {
+  return 0;
+}
 
 // PutBytes when the buffer may fill up, or the stream may not be open yet.
-void PutBytesWritingOut(TextStream& stream, const void* bytes,
-                                          std::size_t count) {
+void PutBytesWritingOut(TextStream& stream, const void* bytes, std::size_t count) {
   if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
   const unsigned char* next = static_cast<const unsigned char*>(bytes);
   for (;;) {
@@ -142,7 +143,9 @@ int32_t WriteOut(TextStream& stream, StreamAction action) {
 
 }  // namespace
 
-int32_t TakePendingIOError() { return std::exchange(PendingIOError, 0); }
+int32_t TakePendingIOError() {
+  return std::exchange(PendingIOError, 0);
+}
 
 void BindStream(TextStream& stream, const std::string& name) {
   stream = TextStream{};
@@ -156,9 +159,13 @@ void BindStream(TextStream& stream, const std::string& name) {
   stream.BoundName[kept] = '\0';
 }
 
-int32_t OpenInput(TextStream& stream) { return Open(stream, StreamState::Reading); }
+int32_t OpenInput(TextStream& stream) {
+  return Open(stream, StreamState::Reading);
+}
 
-int32_t OpenOutput(TextStream& stream) { return Open(stream, StreamState::Writing); }
+int32_t OpenOutput(TextStream& stream) {
+  return Open(stream, StreamState::Writing);
+}
 
 void PutChar(TextStream& stream, unsigned char byte) {
   if (stream.OpenState != StreamState::Writing && !EnsureWriting(stream)) return;
@@ -172,9 +179,13 @@ void PutChar(TextStream& stream, unsigned char byte) {
   stream.BufferRef[stream.Cursor++] = byte;
 }
 
-void WriteOutAtLineEnd(TextStream& stream) { WriteOut(stream, stream.LineEndAction); }
+void WriteOutAtLineEnd(TextStream& stream) {
+  WriteOut(stream, stream.LineEndAction);
+}
 
-int32_t FlushStream(TextStream& stream) { return WriteOut(stream, stream.TransferAction); }
+int32_t FlushStream(TextStream& stream) {
+  return WriteOut(stream, stream.TransferAction);
+}
 
 int32_t CloseStream(TextStream& stream) {
   if (!IsOpen(stream)) {

@@ -54,8 +54,12 @@ extern const uint8_t DefaultStyleBits;
 // questions are inline.
 inline thread_local int32_t PendingIOError = 0;
 
-inline void SetPendingIOError(int32_t code) { PendingIOError = code; }
-inline int32_t PeekPendingIOError() { return PendingIOError; }
+inline void SetPendingIOError(int32_t code) {
+  PendingIOError = code;
+}
+inline int32_t PeekPendingIOError() {
+  return PendingIOError;
+}
 int32_t TakePendingIOError();
 
 void BindStream(TextStream& stream, const std::string& name);

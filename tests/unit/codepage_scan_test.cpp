@@ -52,8 +52,8 @@ TEST_F(ConversionScan, EveryPairOfBytesConvertsAsItsTwoBytes) {
     std::string alone[256];
     for (unsigned byte = 0; byte < 256; ++byte) alone[byte] = ToAnsi(std::string(1, char(byte)));
     for (const std::string prefix : {"", "\x82"}) {
-      SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", offset "
-                                      << prefix.size());
+      SCOPED_TRACE(testing::Message()
+                   << "charset " << static_cast<int>(charset) << ", offset " << prefix.size());
       std::string console = prefix;
       std::string expected = ToAnsi(prefix);
       for (unsigned pair = 0; pair < 0x10000; ++pair) {
@@ -74,8 +74,8 @@ TEST_F(ConversionScan, ASourceInsideTheTargetConvertsAsACopyWould) {
     UseConsoleCharset(charset);
     for (const std::string& text : texts) {
       for (const std::size_t offset : {std::size_t{0}, std::size_t{3}}) {
-        SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", "
-                                        << text << " from " << offset);
+        SCOPED_TRACE(testing::Message() << "charset " << static_cast<int>(charset) << ", " << text
+                                        << " from " << offset);
         std::string target = text;
         ConsoleToAnsi(std::string_view(target).substr(offset), target);
         EXPECT_EQ(target, ToAnsi(text.substr(offset)));

@@ -1,7 +1,7 @@
 #include "fake_os.hpp"
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace fake {
@@ -42,13 +42,21 @@ void Reset() {
   SetArguments({"kelvor"});
 }
 
-File& At(platform::Handle handle) { return files.at(handle); }
+File& At(platform::Handle handle) {
+  return files.at(handle);
+}
 
-File& Named(const std::string& name) { return files.at(names.at(name)); }
+File& Named(const std::string& name) {
+  return files.at(names.at(name));
+}
 
-void SetKind(const std::string& name, platform::HandleKind kind) { kinds[name] = kind; }
+void SetKind(const std::string& name, platform::HandleKind kind) {
+  kinds[name] = kind;
+}
 
-void FailCreate(const std::string& name, int32_t error) { create_errors[name] = error; }
+void FailCreate(const std::string& name, int32_t error) {
+  create_errors[name] = error;
+}
 
 void FeedStdIn(const std::string& input, std::size_t chunk) {
   for (std::size_t at = 0; at < input.size(); at += chunk) {
@@ -79,8 +87,12 @@ CommandLine ProgramCommandLine() {
 }
 
 void StartProcess(int, char**) {}
-void ExitProcess(int32_t code) { std::exit(code); }
-int32_t LastError() { return fake::last_error; }
+void ExitProcess(int32_t code) {
+  std::exit(code);
+}
+int32_t LastError() {
+  return fake::last_error;
+}
 
 Handle GetStdHandle(StdHandle which) {
   if (which == StdHandle::Input) return fake::kStdIn;

@@ -19,9 +19,9 @@ struct Read {
 
 struct File {
   platform::HandleKind kind = platform::HandleKind::Other;
-  std::deque<Read> reads;            // once used up, every read delivers 0 bytes
-  std::vector<uint32_t> read_sizes;  // the size asked for by every read
-  std::vector<std::string> writes;   // one entry per write call, failed ones included
+  std::deque<Read> reads;               // once used up, every read delivers 0 bytes
+  std::vector<uint32_t> read_sizes;     // the size asked for by every read
+  std::vector<std::string> writes;      // one entry per write call, failed ones included
   std::map<int, int32_t> write_errors;  // write call index -> error number
   int32_t close_error = 0;
   int closes = 0;

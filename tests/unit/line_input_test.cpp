@@ -55,11 +55,20 @@ TEST_F(LineInputTest, CutsLinesByTheirRulesWhereverTheReadsEnd) {
       {"ab\r\r\n", {"ab"}},
       {"ab\r", {"ab"}},
       {"ab\n\r", {"ab", ""}},
-      {"ab\r\n\x1A" "cd\r\n", {"ab"}},
-      {"ab\x1A" "cd\r\nef\r\n", {"ab", "ef"}},
-      {"ab\x1A" "cd\x1A" "ef\ngh\n", {"ab"}},
+      {"ab\r\n\x1A"
+       "cd\r\n",
+       {"ab"}},
+      {"ab\x1A"
+       "cd\r\nef\r\n",
+       {"ab", "ef"}},
+      {"ab\x1A"
+       "cd\x1A"
+       "ef\ngh\n",
+       {"ab"}},
       {"ab\x1A", {"ab"}},
-      {"\x1A" "ab\r\n", {}},
+      {"\x1A"
+       "ab\r\n",
+       {}},
       {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
       {x300 + "\n", {x300}},
       {"\r\r\r", {""}},
@@ -177,10 +186,8 @@ TEST_F(LineInputTest, ABrokenPipeIsTheNormalEnd) {
 }
 
 TEST_F(LineInputTest, AReadFailureInsideALineKeepsWhatWasReadAndReportsTheLastFailure) {
-  fake::At(fake::kStdIn).reads = {{"abc"},
-                                  {"", platform::error::kIoDevice},
-                                  {"", platform::error::kAccessDenied},
-                                  {"def\n"}};
+  fake::At(fake::kStdIn).reads = {
+      {"abc"}, {"", platform::error::kIoDevice}, {"", platform::error::kAccessDenied}, {"def\n"}};
   ASSERT_FALSE(AtEndOfInput(StandardInput));
   std::string line;
   GetLine(StandardInput, line);
@@ -191,8 +198,7 @@ TEST_F(LineInputTest, AReadFailureInsideALineKeepsWhatWasReadAndReportsTheLastFa
     CheckIO();
     FAIL() << "CheckIO did not raise";
   } catch (const Failure& failure) {
-    EXPECT_EQ(dynamic_cast<EInOutError&>(failure.Object()).IOCode,
-              platform::error::kAccessDenied);
+    EXPECT_EQ(dynamic_cast<EInOutError&>(failure.Object()).IOCode, platform::error::kAccessDenied);
   }
   // The input goes on after the failures.
   EXPECT_EQ(ReadLines(), Lines{"def"});

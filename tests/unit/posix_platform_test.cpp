@@ -1,8 +1,7 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
@@ -21,11 +20,10 @@ TEST(ErrnoTranslation, GivesTheWindowsNumbersTheMessagesKnow) {
     int errnum;
     int32_t code;
   } cases[] = {
-      {ENOENT, 2},  {ENOTDIR, 3},   {EMFILE, 4},         {ENFILE, 4},    {EACCES, 5},
-      {EPERM, 5},   {EISDIR, 5},    {EBADF, 6},          {EROFS, 19},    {ETXTBSY, 32},
-      {EBUSY, 32},  {EINVAL, 87},   {ENOSPC, 112},       {EDQUOT, 112},  {ENAMETOOLONG, 206},
-      {EFBIG, 223}, {EPIPE, 232},   {EIO, 1117},         {ELOOP, 1921},  {EXDEV, 31},
-      {ENOMEM, 31}, {0, 31},
+      {ENOENT, 2},   {ENOTDIR, 3},  {EMFILE, 4},         {ENFILE, 4},   {EACCES, 5},  {EPERM, 5},
+      {EISDIR, 5},   {EBADF, 6},    {EROFS, 19},         {ETXTBSY, 32}, {EBUSY, 32},  {EINVAL, 87},
+      {ENOSPC, 112}, {EDQUOT, 112}, {ENAMETOOLONG, 206}, {EFBIG, 223},  {EPIPE, 232}, {EIO, 1117},
+      {ELOOP, 1921}, {EXDEV, 31},   {ENOMEM, 31},        {0, 31},
   };
   for (const auto& c : cases) EXPECT_EQ(posix::TranslateErrno(c.errnum), c.code) << c.errnum;
   EXPECT_EQ(posix::TranslateErrno(ENOENT, posix::Operation::CreateFile), 3);

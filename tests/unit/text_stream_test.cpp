@@ -53,28 +53,80 @@ struct WriteCase {
 TEST_F(TextStreamTest, WritesOutAtTheMomentsTheBufferDecides) {
   const std::string s127(127, 'x'), s128(128, 'x'), s300(300, 'x');
   const WriteCase cases[] = {
-      {"128 bytes into an empty buffer go out at once", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s128); }, {128}, {128}},
-      {"127 bytes then a line end: the CR completes the block, the LF waits", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s127); PutLineEnd(s); }, {128}, {128, 1}},
-      {"a single byte that fills the buffer leaves it full", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s127); PutChar(s, 'y'); }, {}, {128}},
-      {"the next single byte writes the full buffer out first", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s127); PutChar(s, 'y'); PutChar(s, 'z'); }, {128},
-       {128, 1}},
-      {"zero bytes into a full buffer write it out", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s127); PutChar(s, 'y'); PutBytes(s, "", 0); }, {128},
+      {"128 bytes into an empty buffer go out at once",
+       HandleKind::Other,
+       [&](TextStream& s) { PutString(s, s128); },
+       {128},
        {128}},
-      {"a file gathers short lines into blocks", HandleKind::Other,
-       [&](TextStream& s) { for (int i = 0; i < 30; ++i) { PutString(s, "abcdefg"); PutLineEnd(s); } },
-       {128, 128}, {128, 128, 14}},
-      {"a character device is written out at every line end", HandleKind::Char,
-       [&](TextStream& s) { PutString(s, "abc"); PutLineEnd(s); PutLineEnd(s); }, {5, 2}, {5, 2}},
+      {"127 bytes then a line end: the CR completes the block, the LF waits",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         PutString(s, s127);
+         PutLineEnd(s);
+       },
+       {128},
+       {128, 1}},
+      {"a single byte that fills the buffer leaves it full",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         PutString(s, s127);
+         PutChar(s, 'y');
+       },
+       {},
+       {128}},
+      {"the next single byte writes the full buffer out first",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         PutString(s, s127);
+         PutChar(s, 'y');
+         PutChar(s, 'z');
+       },
+       {128},
+       {128, 1}},
+      {"zero bytes into a full buffer write it out",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         PutString(s, s127);
+         PutChar(s, 'y');
+         PutBytes(s, "", 0);
+       },
+       {128},
+       {128}},
+      {"a file gathers short lines into blocks",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         for (int i = 0; i < 30; ++i) {
+           PutString(s, "abcdefg");
+           PutLineEnd(s);
+         }
+       },
+       {128, 128},
+       {128, 128, 14}},
+      {"a character device is written out at every line end",
+       HandleKind::Char,
+       [&](TextStream& s) {
+         PutString(s, "abc");
+         PutLineEnd(s);
+         PutLineEnd(s);
+       },
+       {5, 2},
+       {5, 2}},
       {"a long line on a character device goes out in blocks, its rest at the line end",
-       HandleKind::Char, [&](TextStream& s) { PutString(s, s300); PutLineEnd(s); },
-       {128, 128, 46}, {128, 128, 46}},
-      {"a long line into a file: blocks, and the rest at closing", HandleKind::Other,
-       [&](TextStream& s) { PutString(s, s300); PutLineEnd(s); }, {128, 128}, {128, 128, 46}},
+       HandleKind::Char,
+       [&](TextStream& s) {
+         PutString(s, s300);
+         PutLineEnd(s);
+       },
+       {128, 128, 46},
+       {128, 128, 46}},
+      {"a long line into a file: blocks, and the rest at closing",
+       HandleKind::Other,
+       [&](TextStream& s) {
+         PutString(s, s300);
+         PutLineEnd(s);
+       },
+       {128, 128},
+       {128, 128, 46}},
   };
   for (const WriteCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,24 +201,50 @@ TEST_F(TextStreamTest, StateErrorsLeaveTheirCodes) {
   const CodeCase cases[] = {
       {"opening an unbound stream", [](TextStream& s) { return OpenOutput(s); }, 102, 0},
       {"closing a named stream that is not open",
-       [](TextStream& s) { BindStream(s, "x"); return CloseStream(s); }, 0, 103},
-      {"closing standard input while closed", [](TextStream&) { return CloseStream(StandardInput); },
-       0, 0},
+       [](TextStream& s) {
+         BindStream(s, "x");
+         return CloseStream(s);
+       },
+       0, 103},
+      {"closing standard input while closed",
+       [](TextStream&) { return CloseStream(StandardInput); }, 0, 0},
       {"closing standard output while closed",
        [](TextStream&) { return CloseStream(StandardOutput); }, 0, 103},
       {"a line end on a closed named stream: 105, then 103 from the write-out",
-       [](TextStream& s) { BindStream(s, "x"); PutLineEnd(s); return 0; }, 0, 103},
+       [](TextStream& s) {
+         BindStream(s, "x");
+         PutLineEnd(s);
+         return 0;
+       },
+       0, 103},
       {"writing to a closed named stream",
-       [](TextStream& s) { BindStream(s, "x"); PutChar(s, 'a'); return 0; }, 0, 105},
+       [](TextStream& s) {
+         BindStream(s, "x");
+         PutChar(s, 'a');
+         return 0;
+       },
+       0, 105},
       {"flushing a closed named stream",
-       [](TextStream& s) { BindStream(s, "x"); return FlushStream(s); }, 103, 103},
+       [](TextStream& s) {
+         BindStream(s, "x");
+         return FlushStream(s);
+       },
+       103, 103},
       {"flushing standard output while closed",
        [](TextStream&) { return FlushStream(StandardOutput); }, 0, 0},
       {"a name longer than 259 bytes is refused, not cut short",
-       [](TextStream& s) { BindStream(s, std::string(260, 'n')); return OpenOutput(s); }, 206, 206},
+       [](TextStream& s) {
+         BindStream(s, std::string(260, 'n'));
+         return OpenOutput(s);
+       },
+       206, 206},
       {"the platform's refusal to create the file",
-       [](TextStream& s) { fake::FailCreate("x", 3); BindStream(s, "x"); return OpenOutput(s); }, 3,
-       3},
+       [](TextStream& s) {
+         fake::FailCreate("x", 3);
+         BindStream(s, "x");
+         return OpenOutput(s);
+       },
+       3, 3},
   };
   for (const CodeCase& c : cases) {
     SCOPED_TRACE(c.name);

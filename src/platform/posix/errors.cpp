@@ -15,15 +15,24 @@ struct ErrnoMapping {
 };
 
 constexpr ErrnoMapping kErrnoMappings[] = {
-    {ENOENT, error::kFileNotFound},     {ENOTDIR, error::kPathNotFound},
-    {EMFILE, error::kTooManyOpenFiles}, {ENFILE, error::kTooManyOpenFiles},
-    {EACCES, error::kAccessDenied},     {EPERM, error::kAccessDenied},
-    {EISDIR, error::kAccessDenied},     {EBADF, error::kInvalidHandle},
-    {EROFS, error::kWriteProtect},      {ETXTBSY, error::kSharingViolation},
-    {EBUSY, error::kSharingViolation},  {EINVAL, error::kInvalidParameter},
-    {ENOSPC, error::kDiskFull},         {EDQUOT, error::kDiskFull},
-    {ENAMETOOLONG, error::kFilenameTooLong}, {EFBIG, error::kFileTooLarge},
-    {EPIPE, error::kNoData},            {EIO, error::kIoDevice},
+    {ENOENT, error::kFileNotFound},
+    {ENOTDIR, error::kPathNotFound},
+    {EMFILE, error::kTooManyOpenFiles},
+    {ENFILE, error::kTooManyOpenFiles},
+    {EACCES, error::kAccessDenied},
+    {EPERM, error::kAccessDenied},
+    {EISDIR, error::kAccessDenied},
+    {EBADF, error::kInvalidHandle},
+    {EROFS, error::kWriteProtect},
+    {ETXTBSY, error::kSharingViolation},
+    {EBUSY, error::kSharingViolation},
+    {EINVAL, error::kInvalidParameter},
+    {ENOSPC, error::kDiskFull},
+    {EDQUOT, error::kDiskFull},
+    {ENAMETOOLONG, error::kFilenameTooLong},
+    {EFBIG, error::kFileTooLarge},
+    {EPIPE, error::kNoData},
+    {EIO, error::kIoDevice},
     {ELOOP, error::kCantResolveFilename},
 };
 
@@ -38,10 +47,16 @@ int32_t TranslateErrno(int errnum, Operation operation) {
   return error::kGenFailure;
 }
 
-void SetLastErrorFromErrno(Operation operation) { last_error = TranslateErrno(errno, operation); }
+void SetLastErrorFromErrno(Operation operation) {
+  last_error = TranslateErrno(errno, operation);
+}
 
-void SetLastError(int32_t code) { last_error = code; }
+void SetLastError(int32_t code) {
+  last_error = code;
+}
 
 }  // namespace platform::posix
 
-int32_t platform::LastError() { return posix::last_error; }
+int32_t platform::LastError() {
+  return posix::last_error;
+}

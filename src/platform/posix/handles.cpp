@@ -71,8 +71,8 @@ Handle GetStdHandle(StdHandle which) {
 }
 
 Handle CreateForWriting(const char* name) {
-  int fd = RetryOnEintr(
-      [&] { return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
+  int fd =
+      RetryOnEintr([&] { return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
   if (fd >= 0) fd = MoveAboveStandardHandles(fd);
   if (fd < 0) {
     posix::SetLastErrorFromErrno(posix::Operation::CreateFile);
@@ -107,7 +107,8 @@ bool WriteFile(Handle handle, const void* buffer, uint32_t size) {
   const int fd = static_cast<int>(handle);
   if (size == 0) return true;
   const ssize_t n = ::write(fd, buffer, size);
-  if (n == static_cast<ssize_t>(size)) [[likely]] return true;
+  if (n == static_cast<ssize_t>(size)) [[likely]]
+    return true;
   return WriteRest(fd, static_cast<const char*>(buffer), size, n);
 }
 

@@ -16,6 +16,8 @@ void StartProcess(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
-void ExitProcess(int32_t code) { std::exit(code); }
+void ExitProcess(int32_t code) {
+  std::exit(code);
+}
 
 }  // namespace platform

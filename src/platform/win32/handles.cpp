@@ -5,7 +5,9 @@
 namespace platform {
 namespace {
 
-HANDLE Native(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE Native(Handle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
 
 Handle Ours(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE ? kInvalidHandle : reinterpret_cast<Handle>(handle);
@@ -13,7 +15,9 @@ Handle Ours(HANDLE handle) {
 
 }  // namespace
 
-int32_t LastError() { return static_cast<int32_t>(::GetLastError()); }
+int32_t LastError() {
+  return static_cast<int32_t>(::GetLastError());
+}
 
 Handle GetStdHandle(StdHandle which) {
   const DWORD id = which == StdHandle::Input    ? STD_INPUT_HANDLE
@@ -50,6 +54,8 @@ bool WriteFile(Handle handle, const void* buffer, uint32_t size) {
   return ::WriteFile(Native(handle), buffer, size, &written, nullptr);
 }
 
-bool CloseHandle(Handle handle) { return ::CloseHandle(Native(handle)); }
+bool CloseHandle(Handle handle) {
+  return ::CloseHandle(Native(handle));
+}
 
 }  // namespace platform

@@ -5,6 +5,8 @@ namespace platform {
 
 void StartProcess(int, char**) {}
 
-void ExitProcess(int32_t code) { ::ExitProcess(static_cast<UINT>(code)); }
+void ExitProcess(int32_t code) {
+  ::ExitProcess(static_cast<UINT>(code));
+}
 
 }  // namespace platform
