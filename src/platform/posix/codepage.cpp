@@ -118,11 +118,18 @@ void MakePairs(const unsigned char* table, PairTable& made) {
 void TranslateBytes(const unsigned char* table, PairTable& pairs, unsigned char* at,
                     std::size_t count) {
   if (pairs.made_from != table) MakePairs(table, pairs);
-  for (; count >= 2; count -= 2, at += 2) {
+  const auto translate_pair = [&pairs](unsigned char* pair_at) {
     uint16_t pair;
-    std::memcpy(&pair, at, sizeof pair);
-    std::memcpy(at, &pairs.pairs[pair], sizeof pair);
+    std::memcpy(&pair, pair_at, sizeof pair);
+    std::memcpy(pair_at, &pairs.pairs[pair], sizeof pair);
+  };
+  for (; count >= 8; count -= 8, at += 8) {
+    translate_pair(at);
+    translate_pair(at + 2);
+    translate_pair(at + 4);
+    translate_pair(at + 6);
   }
+  for (; count >= 2; count -= 2, at += 2) translate_pair(at);
   if (count == 1) *at = table[*at];
 }
 
