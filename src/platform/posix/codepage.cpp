@@ -160,8 +160,8 @@ void Translate(const ByteTable& table, PairTable& pairs, std::string_view source
 }
 
 // Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. A text all in
-// ASCII is copied as it is; otherwise ASCII goes across a run at a time, and the result,
-// never longer than the text, is written straight into the target.
+// ASCII is copied as it is; otherwise its ASCII beginning is copied at once, and the rest
+// written straight into the target, which is never longer than the text.
 void Utf8ToAnsi(std::string_view source, std::string& target) {
   const auto* const bytes = reinterpret_cast<const unsigned char*>(source.data());
   if (!HasHighByte(bytes, source.size())) return CopyInto(source, target);
@@ -172,10 +172,7 @@ void Utf8ToAnsi(std::string_view source, std::string& target) {
   char* out = start + position;
   while (position < source.size()) {
     if (static_cast<unsigned char>(source[position]) < 0x80) {
-      const std::size_t ascii = posix::utf8::AsciiPrefix(source.substr(position));
-      std::memcpy(out, source.data() + position, ascii);
-      out += ascii;
-      position += ascii;
+      *out++ = source[position++];  // ASCII between other characters: short runs
       continue;
     }
     char32_t code_point;
