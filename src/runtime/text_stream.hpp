@@ -50,8 +50,8 @@ extern TextStream StandardInput;
 extern TextStream StandardOutput;
 extern const uint8_t DefaultStyleBits;
 
-// The code of the last failed operation, 0 when none; it is asked after every line, so the
-// questions are inline.
+// The code of the last failed operation, 0 when none. It is asked after every statement
+// that may fail, so the questions are inline.
 inline thread_local int32_t PendingIOError = 0;
 
 inline void SetPendingIOError(int32_t code) {
@@ -75,7 +75,8 @@ bool EnsureWriting(TextStream& stream);
 int32_t NoAction(TextStream& stream);
 // PutBytes when the buffer may fill up, or the stream may not be open yet.
 void PutBytesWritingOut(TextStream& stream, const void* bytes, std::size_t count);
-// The line-end step of PutLineEnd, and the failure of a stream not open for writing.
+// PutLineEnd's last step on a stream not open for writing: code 103 when it is not open at
+// all, except for standard output.
 void WriteOutAtLineEnd(TextStream& stream);
 
 // Every line takes a few puts: the path where the bytes just go into the buffer is inline.
