@@ -64,19 +64,22 @@ def report_pattern(class_name, message):
         + message + rb"\r\n\r\n\Z")
 
 
-def function_at(program, offset):
-    """The name of the function of `program` whose code holds `offset`, or None without nm."""
+def functions_at(program, offsets):
+    """The names of the functions of `program` whose code holds each offset ("" where none
+    does), or None without nm."""
     if shutil.which("nm") is None or kelvor_cli.WINDOWS:
         return None
     listing = subprocess.run(["nm", "-C", "-S", "--defined-only", program],
                              capture_output=True, text=True, check=True).stdout
+    names = [""] * len(offsets)
     for row in listing.splitlines():
         fields = row.split(None, 3)
         if len(fields) == 4 and fields[2] in "tT":
             start, size = int(fields[0], 16), int(fields[1], 16)
-            if start <= offset < start + size:
-                return fields[3]
-    return ""
+            for index, offset in enumerate(offsets):
+                if start <= offset < start + size and not names[index]:
+                    names[index] = fields[3]
+    return names
 
 
 class FailureTest(KelvorTest):
@@ -99,8 +102,8 @@ class FailureTest(KelvorTest):
     def assert_located_in(self, program, offset, function):
         # A return address lies one past its call, which can be the last instruction of a
         # function when the call never returns: the byte before it is looked up too.
-        names = [function_at(program, offset), function_at(program, offset - 1)]
-        if names[0] is not None:
+        names = functions_at(program, [offset, offset - 1])
+        if names is not None:
             self.assertTrue(any(function in name for name in names),
                             "offset %X in %s" % (offset, names))
 
