@@ -3,12 +3,20 @@
 #include <cstdlib>
 #include <new>
 
+#include "../platform/platform.hpp"
 #include "failure_machinery.hpp"
+
+namespace {
+// Only a line of megabytes asks for as much; everything else is left as the allocator gives it.
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+}  // namespace
 
 // Never inlined: an unmet request is located in the allocation, wherever it was asked for.
 [[gnu::noinline]] void* operator new(std::size_t size) {
-  if (void* block = std::malloc(size != 0 ? size : 1)) return block;
-  runtime::RaiseOutOfMemory();
+  void* const block = std::malloc(size != 0 ? size : 1);
+  if (block == nullptr) runtime::RaiseOutOfMemory();
+  if (size >= kLargeBlock) platform::PrepareLargeBlock(block, size);
+  return block;
 }
 
 void* operator new[](std::size_t size) {

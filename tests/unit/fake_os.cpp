@@ -165,4 +165,6 @@ bool CloseHandle(Handle handle) {
   return true;
 }
 
+void PrepareLargeBlock(void*, std::size_t) {}
+
 }  // namespace platform

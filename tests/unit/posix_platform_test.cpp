@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -178,6 +181,48 @@ TEST(Writing, FailuresAreErrorCodesNotSignals) {
   EXPECT_FALSE(WriteFile(full, "x", 1));
   EXPECT_EQ(LastError(), error::kDiskFull);
   close(full);
+}
+
+// The flags of the mapping that holds `address`, from /proc/self/smaps; empty when none does.
+std::string MappingFlags(const void* address) {
+  std::ifstream smaps("/proc/self/smaps");
+  const auto wanted = reinterpret_cast<std::uintptr_t>(address);
+  bool inside = false;
+  for (std::string line; std::getline(smaps, line);) {
+    std::uintptr_t low = 0;
+    std::uintptr_t high = 0;
+    if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2 && line.find(':') > 17) {
+      inside = wanted >= low && wanted < high;
+    } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+      return line + " ";
+    }
+  }
+  return "";
+}
+
+TEST(LargeBlocks, HugePagesAreAskedForWithoutTouchingDataOrErrorNumber) {
+  constexpr std::size_t kSize = std::size_t{9} << 20;
+  char* const block = static_cast<char*>(std::malloc(kSize));
+  ASSERT_NE(block, nullptr);
+  for (std::size_t at = 0; at < kSize; at += 4096) block[at] = static_cast<char>(at >> 12);
+
+  errno = EBADF;
+  PrepareLargeBlock(block + 1, kSize - 1);  // a start off every page boundary
+  EXPECT_EQ(errno, EBADF);
+  for (std::size_t at = 0; at < kSize; at += 4096) {
+    ASSERT_EQ(block[at], static_cast<char>(at >> 12)) << at;
+  }
+  std::ifstream huge_pages("/sys/kernel/mm/transparent_hugepage/enabled");
+  if (huge_pages) {
+    // The block's middle lies on a whole huge page, whichever way the block is placed.
+    const std::uintptr_t huge_page = std::uintptr_t{2} << 20;
+    const std::uintptr_t middle =
+        (reinterpret_cast<std::uintptr_t>(block) + 2 * huge_page) & ~(huge_page - 1);
+    EXPECT_NE(MappingFlags(reinterpret_cast<void*>(middle)).find(" hg "), std::string::npos);
+  }
+  PrepareLargeBlock(block, 4096);  // too small for a huge page: nothing to ask
+  EXPECT_EQ(errno, EBADF);
+  std::free(block);
 }
 
 }  // namespace
