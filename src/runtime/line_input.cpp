@@ -72,11 +72,12 @@ const unsigned char* SkipPlainBytes(const unsigned char* begin, const unsigned c
   if (end - begin < kBlockSize) {
     return std::find_if(begin, end, [](unsigned char byte) { return byte < kFirstPlainByte; });
   }
-  for (; end - begin > kBlockSize; begin += kBlockSize) {
+  // The last block ends at `end`: the bytes it shares with the one before are known plain.
+  const unsigned char* const last = end - kBlockSize;
+  for (; begin < last; begin += kBlockSize) {
     if (const unsigned at = FirstLowByteIn(begin); at != kBlockSize) return begin + at;
   }
-  // The last block ends at `end`: the bytes it shares with the one before are known plain.
-  return end - kBlockSize + FirstLowByteIn(end - kBlockSize);
+  return last + FirstLowByteIn(last);
 }
 
 // The first byte in [begin, end) that is not plain line content.
