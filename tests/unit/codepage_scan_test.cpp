@@ -98,5 +98,39 @@ TEST_F(ConversionScan, AUtf8CharacterIsFoundAtEveryOffsetOfTheAscii) {
   }
 }
 
+// ASCII runs are copied a word at a time, other characters one by one: runs of every length
+// around two of them, each well formed or not, come out as the characters converted alone.
+TEST_F(ConversionScan, Utf8CharactersAndAsciiRunsOfEveryLength) {
+  UseConsoleCharset(Utf8);
+  struct Unit {
+    std::string console;
+    std::string ansi;
+  };
+  const Unit units[] = {
+      {"\xC3\xA9", "\xE9"},      // two bytes: e acute
+      {"\xE2\x82\xAC", "\x80"},  // three bytes: the euro sign
+      {"\xFF", "?"},             // never in UTF-8
+      {"\xC3", "?"},             // a lead byte without its trail byte
+      {"\xA9", "?"},             // a trail byte alone
+  };
+  for (const Unit& first : units) {
+    for (const Unit& second : units) {
+      // A lead byte right before a trail byte makes one character of the two.
+      const bool join = &first == &units[3] && &second == &units[4];
+      for (std::size_t before = 0; before < 10; ++before) {
+        for (std::size_t between = join ? 1 : 0; between <= 20; ++between) {
+          for (std::size_t after = 0; after < 10; ++after) {
+            SCOPED_TRACE(testing::Message() << before << " " << first.console << " " << between
+                                            << " " << second.console << " " << after);
+            const std::string a(before, 'a'), b(between, 'b'), c(after, 'c');
+            ASSERT_EQ(ToAnsi(a + first.console + b + second.console + c),
+                      a + first.ansi + b + second.ansi + c);
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace platform::posix

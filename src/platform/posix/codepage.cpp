@@ -4,6 +4,7 @@
 #include "codepage.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -159,24 +160,65 @@ void Translate(const ByteTable& table, PairTable& pairs, std::string_view source
   TranslateBytes(table.bytes, pairs, text, target.size());
 }
 
+// The index of the first byte in memory whose high bit is set, among the eight of a word.
+unsigned FirstHighByte(uint64_t high_bits) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<unsigned>(std::countr_zero(high_bits)) / 8;
+  } else {
+    return static_cast<unsigned>(std::countl_zero(high_bits)) / 8;
+  }
+}
+
+// Copies the ASCII bytes that `from` begins with, at most `left`, and answers how many. Words
+// are stored whole, whatever their bytes: `to` must have room for `left` bytes.
+std::size_t CopyAscii(const char* from, std::size_t left, char* to) {
+  std::size_t copied = 0;
+  for (; left - copied >= 8; copied += 8) {
+    uint64_t word;
+    std::memcpy(&word, from + copied, sizeof word);
+    std::memcpy(to + copied, &word, sizeof word);
+    if (const uint64_t high = word & kHighBits; high != 0) return copied + FirstHighByte(high);
+  }
+  for (; copied < left && static_cast<unsigned char>(from[copied]) < 0x80; ++copied) {
+    to[copied] = from[copied];
+  }
+  return copied;
+}
+
+// The characters of two bytes, the accented letters among them, decoded in place: 2 when
+// `position` starts one, 0 otherwise.
+std::size_t TwoByteCharacter(std::string_view text, std::size_t position, char32_t& code_point) {
+  const auto lead = static_cast<unsigned char>(text[position]);
+  if (lead < 0xC2 || lead > 0xDF || text.size() - position < 2) return 0;
+  const auto trail = static_cast<unsigned char>(text[position + 1]);
+  if ((trail & 0xC0) != 0x80) return 0;
+  code_point = (static_cast<char32_t>(lead & 0x1F) << 6) | (trail & 0x3F);
+  return 2;
+}
+
 // Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. A text all in
-// ASCII is copied as it is; otherwise its ASCII beginning is copied at once, and the rest
-// written straight into the target, which is never longer than the text.
+// ASCII is copied as it is; otherwise it is written straight into the target, which is never
+// longer than the text: every unit gives one byte, so the output never gets ahead of the input.
 void Utf8ToAnsi(std::string_view source, std::string& target) {
   const auto* const bytes = reinterpret_cast<const unsigned char*>(source.data());
   if (!HasHighByte(bytes, source.size())) return CopyInto(source, target);
-  std::size_t position = posix::utf8::AsciiPrefix(source);
   target.resize(source.size());
   char* const start = target.data();
-  std::memcpy(start, source.data(), position);
-  char* out = start + position;
+  char* out = start;
+  std::size_t position = 0;
   while (position < source.size()) {
     if (static_cast<unsigned char>(source[position]) < 0x80) {
-      *out++ = source[position++];  // ASCII between other characters: short runs
+      const std::size_t run = CopyAscii(source.data() + position, source.size() - position, out);
+      position += run;
+      out += run;
       continue;
     }
     char32_t code_point;
-    position += posix::utf8::DecodeOne(source, position, code_point);
+    if (const std::size_t length = TwoByteCharacter(source, position, code_point)) {
+      position += length;
+    } else {
+      position += posix::utf8::DecodeOne(source, position, code_point);
+    }
     *out++ = static_cast<char>(posix::UnicodeToAnsi(code_point));
   }
   target.resize(static_cast<std::size_t>(out - start));

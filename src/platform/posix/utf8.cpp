@@ -32,21 +32,7 @@ constexpr auto kLeadBytes = [] {
   return table;
 }();
 
-constexpr uint64_t kHighBits = 0x8080808080808080;
-
 }  // namespace
-
-// Eight bytes at a time, then byte by byte within the word that holds the first other byte.
-std::size_t AsciiPrefix(std::string_view text) {
-  std::size_t length = 0;
-  for (; text.size() - length >= 8; length += 8) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + length, sizeof word);
-    if ((word & kHighBits) != 0) break;
-  }
-  while (length < text.size() && static_cast<unsigned char>(text[length]) < 0x80) ++length;
-  return length;
-}
 
 std::size_t DecodeOne(std::string_view text, std::size_t position, char32_t& code_point) {
   const auto lead = static_cast<unsigned char>(text[position]);

@@ -15,9 +15,6 @@ inline constexpr char32_t kIllFormed = 0xFFFFFFFF;
 // its length in bytes, at least 1.
 std::size_t DecodeOne(std::string_view text, std::size_t position, char32_t& code_point);
 
-// The length of the ASCII bytes (below 0x80) that `text` begins with.
-std::size_t AsciiPrefix(std::string_view text);
-
 // Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate).
 void Append(char32_t code_point, std::string& target);
 
