@@ -1,5 +1,6 @@
 // The program's memory allocation: the C library's, with an unmet request raising the one
-// pre-made EOutOfMemory instead of allocating a failure object.
+// pre-made EOutOfMemory instead of allocating a failure object, and a very large block handed
+// to the platform to be backed by large pages.
 #include <cstdlib>
 #include <new>
 
