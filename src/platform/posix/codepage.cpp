@@ -185,17 +185,6 @@ std::size_t CopyAscii(const char* from, std::size_t left, char* to) {
   return copied;
 }
 
-// The characters of two bytes, the accented letters among them, decoded in place: 2 when
-// `position` starts one, 0 otherwise.
-std::size_t TwoByteCharacter(std::string_view text, std::size_t position, char32_t& code_point) {
-  const auto lead = static_cast<unsigned char>(text[position]);
-  if (lead < 0xC2 || lead > 0xDF || text.size() - position < 2) return 0;
-  const auto trail = static_cast<unsigned char>(text[position + 1]);
-  if ((trail & 0xC0) != 0x80) return 0;
-  code_point = (static_cast<char32_t>(lead & 0x1F) << 6) | (trail & 0x3F);
-  return 2;
-}
-
 // Each ill-formed subpart and each character beyond U+FFFF becomes one '?'. A text all in
 // ASCII is copied as it is; otherwise it is written straight into the target, which is never
 // longer than the text: every unit gives one byte, so the output never gets ahead of the input.
@@ -214,11 +203,7 @@ void Utf8ToAnsi(std::string_view source, std::string& target) {
       continue;
     }
     char32_t code_point;
-    if (const std::size_t length = TwoByteCharacter(source, position, code_point)) {
-      position += length;
-    } else {
-      position += posix::utf8::DecodeOne(source, position, code_point);
-    }
+    position += posix::utf8::DecodeOne(source, position, code_point);
     *out++ = static_cast<char>(posix::UnicodeToAnsi(code_point));
   }
   target.resize(static_cast<std::size_t>(out - start));

@@ -40,6 +40,14 @@ std::size_t DecodeOne(std::string_view text, std::size_t position, char32_t& cod
     code_point = lead;
     return 1;
   }
+  // Two bytes, the accented letters among them, are the most frequent after ASCII: taken
+  // before the general walk. A C2 to DF lead takes any trail byte.
+  if (lead >= 0xC2 && lead <= 0xDF && text.size() - position >= 2) {
+    if (const auto trail = static_cast<unsigned char>(text[position + 1]); (trail & 0xC0) == 0x80) {
+      code_point = (static_cast<char32_t>(lead & 0x1F) << 6) | (trail & 0x3Fu);
+      return 2;
+    }
+  }
   const LeadByte kind = kLeadBytes[lead];
   code_point = kIllFormed;
   if (kind.length == 0) return 1;
