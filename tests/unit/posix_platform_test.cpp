@@ -191,7 +191,8 @@ std::string MappingFlags(const void* address) {
   for (std::string line; std::getline(smaps, line);) {
     std::uintptr_t low = 0;
     std::uintptr_t high = 0;
-    if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2 && line.find(':') > 17) {
+    // Only a mapping's first line starts with its range; the keys below it are words.
+    if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2) {
       inside = wanted >= low && wanted < high;
     } else if (inside && line.rfind("VmFlags:", 0) == 0) {
       return line + " ";
